@@ -1,0 +1,100 @@
+#include "base/Sjis.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace base {
+namespace {
+
+// One converter per direction and thread: iconv descriptors carry shift state and must
+// not be shared between threads.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts the whole input; `bad` is appended for each byte that cannot be converted
+    // and `skip` says how many input bytes such a failure consumes.
+    template <class Skip> std::string run(std::string_view in, std::string_view bad, Skip skip) {
+        std::string out;
+        out.reserve(in.size() * 2 + 8);
+        char* src = const_cast<char*>(in.data());
+        size_t left = in.size();
+        char buf[4096];
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        while (left > 0) {
+            char* dst = buf;
+            size_t room = sizeof buf;
+            size_t r = iconv(cd_, &src, &left, &dst, &room);
+            out.append(buf, static_cast<size_t>(dst - buf));
+            if (r != static_cast<size_t>(-1))
+                continue;
+            if (errno == E2BIG)
+                continue;
+            // EILSEQ or EINVAL: an unconvertible or truncated sequence at src.
+            out.append(bad);
+            size_t n = skip(reinterpret_cast<const unsigned char*>(src), left);
+            src += n;
+            left -= n;
+            iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        }
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+size_t skipOneByte(const unsigned char*, size_t) {
+    return 1;
+}
+
+// Length of the UTF-8 sequence starting at p, clamped to what is left; at least 1.
+size_t skipUtf8Sequence(const unsigned char* p, size_t left) {
+    size_t n = 1;
+    if (p[0] >= 0xF0)
+        n = 4;
+    else if (p[0] >= 0xE0)
+        n = 3;
+    else if (p[0] >= 0xC0)
+        n = 2;
+    if (n > left)
+        n = left;
+    // Do not swallow bytes that start the next character.
+    for (size_t i = 1; i < n; ++i)
+        if ((p[i] & 0xC0) != 0x80)
+            return i;
+    return n;
+}
+
+Converter& toUtf8Converter() {
+    thread_local Converter c("UTF-8", "CP932");
+    return c;
+}
+
+Converter& fromUtf8Converter() {
+    thread_local Converter c("CP932", "UTF-8");
+    return c;
+}
+
+} // namespace
+
+std::string toUtf8(std::string_view sjis) {
+    return toUtf8Converter().run(sjis, "\xEF\xBF\xBD", skipOneByte);
+}
+
+std::string fromUtf8(std::string_view utf8) {
+    return fromUtf8Converter().run(utf8, "?", skipUtf8Sequence);
+}
+
+std::string sj(std::u8string_view utf8) {
+    return fromUtf8(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+} // namespace base

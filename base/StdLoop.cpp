@@ -1,0 +1,87 @@
+#include "base/StdLoop.h"
+
+#include <algorithm>
+#include <chrono>
+
+namespace base {
+
+StdLoop::StdLoop() = default;
+
+std::int64_t StdLoop::nowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+EventLoop::TimerId StdLoop::startTimer(int intervalMs, std::function<void()> fn, bool repeat) {
+    if (intervalMs < 1)
+        intervalMs = 1;
+    TimerId id = nextId_++;
+    timers_[id] = Entry{nowMs() + intervalMs, intervalMs, repeat, std::move(fn)};
+    return id;
+}
+
+void StdLoop::stopTimer(TimerId id) {
+    timers_.erase(id);
+}
+
+void StdLoop::post(std::function<void()> fn) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        queue_.push_back(std::move(fn));
+    }
+    wake_.notify_all();
+}
+
+void StdLoop::quit() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+    }
+    wake_.notify_all();
+}
+
+void StdLoop::run() {
+    for (;;) {
+        // Posted work first, one function at a time so a handler may post more.
+        for (;;) {
+            std::function<void()> fn;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (quit_) {
+                    quit_ = false;
+                    return;
+                }
+                if (queue_.empty())
+                    break;
+                fn = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            fn();
+        }
+        // Then the earliest due timer.
+        std::int64_t now = nowMs();
+        auto next = timers_.end();
+        for (auto it = timers_.begin(); it != timers_.end(); ++it)
+            if (next == timers_.end() || it->second.due < next->second.due)
+                next = it;
+        if (next != timers_.end() && next->second.due <= now) {
+            auto fn = next->second.fn;
+            if (next->second.repeat) {
+                // A late timer does not fire again to catch up, as a window timer never does.
+                next->second.due = std::max(next->second.due + next->second.interval, now + 1);
+            } else {
+                timers_.erase(next);
+            }
+            fn();
+            continue;
+        }
+        std::unique_lock<std::mutex> lock(mutex_);
+        auto ready = [this] { return quit_ || !queue_.empty(); };
+        if (next == timers_.end())
+            wake_.wait(lock, ready);
+        else
+            wake_.wait_for(lock, std::chrono::milliseconds(next->second.due - now), ready);
+    }
+}
+
+} // namespace base

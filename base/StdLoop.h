@@ -1,0 +1,44 @@
+#pragma once
+// A real-time EventLoop without Qt, for headless runs: run() dispatches timers and posted
+// work on the calling thread until quit().
+#include "base/EventLoop.h"
+
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace base {
+
+class StdLoop : public EventLoop {
+public:
+    StdLoop();
+
+    std::int64_t nowMs() override;
+    LocalDateTime localNow() override { return systemNow(); }
+    TimerId startTimer(int intervalMs, std::function<void()> fn, bool repeat = true) override;
+    void stopTimer(TimerId id) override;
+    void post(std::function<void()> fn) override;
+
+    // Runs handlers until quit() is called (from a handler or another thread).
+    void run();
+    void quit();
+
+private:
+    struct Entry {
+        std::int64_t due;
+        int interval;
+        bool repeat;
+        std::function<void()> fn;
+    };
+
+    std::map<TimerId, Entry> timers_; // touched on the loop's thread only
+    TimerId nextId_ = 1;
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> queue_;
+    bool quit_ = false;
+};
+
+} // namespace base

@@ -1,0 +1,75 @@
+#include "shell/NetList.h"
+
+#include "base/Path.h"
+#include "base/Sjis.h"
+
+namespace shell {
+
+std::string NetList::load() {
+    lines_.clear();
+    std::string error;
+    for (const char* name : {kFileName, kStartingCopy}) {
+        const std::string path = base::joinPath(folder_, name);
+        if (!base::fileExists(path))
+            continue;
+        try {
+            lines_ = base::readLines(path);
+            return {};
+        } catch (const base::FileError& e) {
+            return e.what();
+        }
+    }
+    return base::sj(u8"ネットリストのファイルがありません: ") + kFileName + " / " + kStartingCopy;
+}
+
+void NetList::save() const {
+    base::replaceLines(base::joinPath(folder_, kFileName), lines_, 0600);
+}
+
+std::string NetList::field(int net, int k) const {
+    if (!has(net) || k < 0 || k >= kLinesPerNet)
+        return {};
+    return lines_[static_cast<size_t>(net * kLinesPerNet + k)];
+}
+
+void NetList::setField(int net, int k, std::string value) {
+    if (!has(net) || k < 0 || k >= kLinesPerNet)
+        return;
+    lines_[static_cast<size_t>(net * kLinesPerNet + k)] = std::move(value);
+}
+
+std::vector<std::string> NetList::names() const {
+    std::vector<std::string> out;
+    for (int n = 0; n < count(); ++n)
+        out.push_back(field(n, kNetName));
+    return out;
+}
+
+base::Lines NetList::newNetLines() {
+    return {base::sj(u8"新規登録ネット"),
+            "NEWNET",
+            "999-999-9999",
+            "0",
+            "-USERID-",
+            "QWERTYUI",
+            "HANDLE",
+            "KTBBS",
+            "9",
+            "10"};
+}
+
+void NetList::addNew() {
+    // New records go after the last whole record, ahead of any stray partial lines.
+    auto at = lines_.begin() + count() * kLinesPerNet;
+    auto add = newNetLines();
+    lines_.insert(at, add.begin(), add.end());
+}
+
+void NetList::remove(int net) {
+    if (!has(net))
+        return;
+    auto first = lines_.begin() + net * kLinesPerNet;
+    lines_.erase(first, first + kLinesPerNet);
+}
+
+} // namespace shell

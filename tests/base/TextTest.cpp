@@ -1,0 +1,93 @@
+#include "base/Text.h"
+#include "base/Sjis.h"
+
+#include <gtest/gtest.h>
+
+using namespace base;
+
+TEST(Text, PosAndCopyBehaveLikeTheOriginalPlatform) {
+    EXPECT_EQ(pos("b", "abcb"), 2);
+    EXPECT_EQ(pos("x", "abc"), 0);
+    EXPECT_EQ(pos("", "abc"), 0);
+    EXPECT_EQ(posFrom("b", "abcb", 3), 4);
+    EXPECT_EQ(posFrom("b", "abcb", 9), 0);
+
+    EXPECT_EQ(copy("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(copy("abcdef", 5, 100), "ef");
+    EXPECT_EQ(copy("abcdef", 7, 1), "");
+    EXPECT_EQ(copy("abcdef", 0, 2), "ab");
+    EXPECT_EQ(copy("abcdef", -5, 2), "ab");
+    EXPECT_EQ(copy("abcdef", 2, -1), "");
+    EXPECT_EQ(copyFrom("abcdef", 4), "def");
+}
+
+TEST(Text, LineTests) {
+    EXPECT_TRUE(startsWith("MAIN>", "MAIN"));
+    EXPECT_FALSE(startsWith("xMAIN", "MAIN"));
+    EXPECT_FALSE(startsWith("abc", ""));
+    EXPECT_TRUE(contains("User ID  =", "ID  ="));
+    EXPECT_FALSE(contains("abc", ""));
+    EXPECT_TRUE(equals("", ""));
+    EXPECT_FALSE(equals("a", "a "));
+
+    EXPECT_TRUE(endsInMenuMark("MAIN(1)>"));
+    EXPECT_TRUE(endsInMenuMark(">"));
+    EXPECT_FALSE(endsInMenuMark("MAIN>>"));
+    EXPECT_FALSE(endsInMenuMark("a>b"));
+    EXPECT_FALSE(endsInMenuMark(""));
+
+    // "Ends with" looks at the first occurrence only.
+    EXPECT_TRUE(endsWith("file.LZH", ".LZH"));
+    EXPECT_FALSE(endsWith("abcabc", "abc"));
+    EXPECT_FALSE(endsWith("abc", "xabc"));
+    EXPECT_FALSE(endsWith("abc", "z"));
+}
+
+TEST(Text, DelimiterSearchStepsOverDoubleByteCharacters) {
+    const std::string po = sj(u8"ポ");    // 0x83 0x7C: second byte is '|'
+    const std::string so = sj(u8"ソ");    // 0x83 0x5C: second byte is '\'
+    const std::string hyo = sj(u8"表");   // 0x95 0x5C
+    const std::string space = sj(u8"　"); // 0x81 0x40: second byte is '@'
+
+    EXPECT_EQ(findDelimiter(po + "|x", '|'), 3);
+    EXPECT_EQ(findDelimiter(po + po, '|'), 0);
+    EXPECT_EQ(findDelimiter("A" + so + "\\", '\\'), 4);
+    EXPECT_EQ(findLastDelimiter("a\\" + hyo + so, '\\'), 2);
+    EXPECT_EQ(findLastDelimiter(hyo, '\\'), 0);
+    EXPECT_EQ(findDelimiter(space + "@" + space, '@'), 3);
+    EXPECT_EQ(findDelimiter("a|b|c", '|', 3), 4);
+    // A lead byte at the very end has no partner and stands alone.
+    EXPECT_EQ(findDelimiter("ab\x83", '\x83'), 3);
+
+    EXPECT_TRUE(isTrailByteAt(so, 2));
+    EXPECT_FALSE(isTrailByteAt(so, 1));
+    EXPECT_FALSE(isTrailByteAt("a\\", 2));
+    EXPECT_TRUE(isTrailByteAt("a" + hyo + "b", 3));
+    EXPECT_FALSE(isTrailByteAt("a" + hyo + "b", 4));
+}
+
+TEST(Text, NumbersAsTheProgramReadsThem) {
+    EXPECT_EQ(strToInt("42"), 42);
+    EXPECT_EQ(strToInt("  -7"), -7);
+    EXPECT_EQ(strToInt("+3"), 3);
+    EXPECT_EQ(strToInt("$FF"), 255);
+    EXPECT_EQ(strToInt("0x10"), 16);
+    EXPECT_EQ(strToInt("$80000008"), static_cast<int>(0x80000008u));
+    EXPECT_EQ(strToInt("2147483647"), 2147483647);
+    EXPECT_EQ(strToInt("-2147483648"), -2147483647 - 1);
+    EXPECT_FALSE(strToInt("2147483648"));
+    EXPECT_FALSE(strToInt(""));
+    EXPECT_FALSE(strToInt("12 "));
+    EXPECT_FALSE(strToInt("1a"));
+    EXPECT_FALSE(strToInt("-"));
+    EXPECT_FALSE(strToInt("$"));
+    EXPECT_EQ(strToIntDef("x", 9), 9);
+}
+
+TEST(Text, TrimAndReplace) {
+    EXPECT_EQ(trim("  a b \t\r"), "a b");
+    EXPECT_EQ(trim("   "), "");
+    EXPECT_EQ(trimRight(" a "), " a");
+    EXPECT_EQ(replaceAll("a//b//", "//", ">//"), "a>//b>//");
+    EXPECT_EQ(replaceAll("abc", "", "x"), "abc");
+}
