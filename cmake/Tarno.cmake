@@ -22,11 +22,11 @@ endfunction()
 
 # tarno_test(<name> SOURCES ... DEPS ... [QT]): a GoogleTest program registered with CTest.
 # QT tests run on the offscreen platform so they need no display; their main() (in
-# tests/support/QtTestMain.cpp) creates the application object.
+# tests/ui/QtTestMain.cpp) creates the application object.
 function(tarno_test name)
     cmake_parse_arguments(A "QT" "" "SOURCES;DEPS" ${ARGN})
     if(A_QT)
-        add_executable(test_${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+        add_executable(test_${name} ${A_SOURCES} ${PROJECT_SOURCE_DIR}/tests/ui/QtTestMain.cpp)
     else()
         add_executable(test_${name} ${A_SOURCES})
     endif()

@@ -169,7 +169,7 @@ void SettingModel::setRedialWaitText(const std::string& text) {
     cur().redialWait = base::strToIntDef(text, 0);
 }
 
-void SettingModel::setRowFont(int row, const FontSpec& font) {
+void SettingModel::setRowFont(int row, const DisplayFont& font) {
     if (row >= 0 && row < static_cast<int>(rowFonts_.size()))
         rowFonts_[static_cast<size_t>(row)] = font;
 }

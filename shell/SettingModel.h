@@ -85,7 +85,7 @@ public:
     void setRedialWaitText(const std::string& text);
 
     // Font page.
-    void setRowFont(int row, const FontSpec& font);
+    void setRowFont(int row, const DisplayFont& font);
     void applyFonts(); // "更新" and the modem page's OK; the window closes afterwards
 
     // State shown by the window.

@@ -59,7 +59,7 @@ public:
         return line != nullptr;
     }
 
-    bool font(FontSpec& out) {
+    bool font(DisplayFont& out) {
         const std::string* line = next();
         if (!line)
             return false;
@@ -89,12 +89,12 @@ private:
 
 } // namespace
 
-std::string fontLine(const FontSpec& font) {
+std::string fontLine(const DisplayFont& font) {
     return "@\\a" + cutName(font.name) + "\\b" + std::to_string(font.size) + "\\c" +
            colorToString(font.color) + "\\d FONT_V0";
 }
 
-bool parseFontLine(const std::string& line, FontSpec& font) {
+bool parseFontLine(const std::string& line, DisplayFont& font) {
     int a = base::pos("\\a", line);
     int b = base::pos("\\b", line);
     int c = base::pos("\\c", line);

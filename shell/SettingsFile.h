@@ -9,7 +9,7 @@
 //          redial wait, port, baud rate, name, "0", "0", "0"
 //   61     "END_OF_TARNO_INI"
 #include "base/LineFile.h"
-#include "shell/FontSpec.h"
+#include "shell/DisplayFont.h"
 #include "shell/ModemSetting.h"
 
 #include <array>
@@ -18,7 +18,7 @@
 namespace shell {
 
 enum FontRow { kTitleFont = 0, kArticleFont = 1, kEditorFont = 2 };
-using Fonts = std::array<FontSpec, 3>;
+using Fonts = std::array<DisplayFont, 3>;
 
 struct SettingsFileData {
     bool browseNew = true;  // "新規発言"
@@ -48,9 +48,9 @@ SettingsReadResult applySettingsLines(const base::Lines& lines, SettingsFileData
 base::Lines settingsLines(const SettingsFileData& data);
 
 // One font line; the name is cut to 31 bytes without splitting a double-byte character.
-std::string fontLine(const FontSpec& font);
+std::string fontLine(const DisplayFont& font);
 // Reads name, size and colour of a line holding "FONT_V0" into `font` (its effects are
 // kept); false, and `font` unchanged, when the line cannot be read.
-bool parseFontLine(const std::string& line, FontSpec& font);
+bool parseFontLine(const std::string& line, DisplayFont& font);
 
 } // namespace shell

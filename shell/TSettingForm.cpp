@@ -27,7 +27,7 @@ using ui::fromQ;
 using ui::toQ;
 using ui::tr8;
 
-QFont toQFont(const FontSpec& font) {
+QFont toQFont(const DisplayFont& font) {
     QFont f = ui::resolveFont(toQ(font.name), font.size);
     f.setBold(font.bold);
     f.setItalic(font.italic);
@@ -36,11 +36,11 @@ QFont toQFont(const FontSpec& font) {
     return f;
 }
 
-QColor fontColor(const FontSpec& font) {
+QColor fontColor(const DisplayFont& font) {
     return ui::fromTColor(font.color);
 }
 
-std::optional<FontSpec> chooseFixedFont(QWidget* parent, const FontSpec& start) {
+std::optional<DisplayFont> chooseFixedFont(QWidget* parent, const DisplayFont& start) {
     QDialog dialog(parent);
     dialog.setWindowTitle(tr8(u8"フォントの選択"));
     auto* layout = new QVBoxLayout(&dialog);
@@ -81,7 +81,7 @@ std::optional<FontSpec> chooseFixedFont(QWidget* parent, const FontSpec& start) 
     layout->addWidget(sample);
 
     auto current = [&] {
-        FontSpec out = start;
+        DisplayFont out = start;
         if (families->currentItem())
             out.name = fromQ(families->currentItem()->text());
         out.size = size->value();
@@ -95,7 +95,7 @@ std::optional<FontSpec> chooseFixedFont(QWidget* parent, const FontSpec& start) 
         return out;
     };
     auto preview = [&] {
-        FontSpec f = current();
+        DisplayFont f = current();
         sample->setFont(toQFont(f));
         sample->setStyleSheet(QString("QLabel { color: %1; }").arg(color.name()));
     };
@@ -466,7 +466,7 @@ void TSettingForm::settingTyped(const QString& text) {
 
 void TSettingForm::refreshFontPage() {
     for (size_t row = 0; row < 3; ++row) {
-        const FontSpec& f = model_.rowFonts()[row];
+        const DisplayFont& f = model_.rowFonts()[row];
         fontNames_[row]->setText(toQ(f.name));
         fontNames_[row]->setFont(toQFont(f));
         QPalette pal = fontNames_[row]->palette();

@@ -31,7 +31,7 @@ public:
     void showPage(SettingPage page);
 
     // How a row's "変更" asks for a font; tests replace it. Returns nullopt on cancel.
-    using FontChooser = std::function<std::optional<FontSpec>(QWidget*, const FontSpec&)>;
+    using FontChooser = std::function<std::optional<DisplayFont>(QWidget*, const DisplayFont&)>;
     void setFontChooser(FontChooser chooser) { chooseFont_ = std::move(chooser); }
 
 protected:
@@ -94,9 +94,9 @@ private:
 
 // QFont for a stored font: its family (or the Japanese fixed-pitch stand-in), size,
 // effects; and the colour to draw it in.
-QFont toQFont(const FontSpec& font);
-QColor fontColor(const FontSpec& font);
+QFont toQFont(const DisplayFont& font);
+QColor fontColor(const DisplayFont& font);
 // The font dialog of the font page: fixed-pitch families only, effects and a colour.
-std::optional<FontSpec> chooseFixedFont(QWidget* parent, const FontSpec& start);
+std::optional<DisplayFont> chooseFixedFont(QWidget* parent, const DisplayFont& start);
 
 } // namespace shell

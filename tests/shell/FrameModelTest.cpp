@@ -45,7 +45,7 @@ TEST(FrameModel, ClosingAndStartingAgainRestoresEverything) {
         p.settings.setPort(4);
         p.settings.setInitCommand("ATZ");
         p.settings.setAppendDigit(true);
-        p.settings.setRowFont(kEditorFont, FontSpec{"Ed", 14, 0xFF0000});
+        p.settings.setRowFont(kEditorFont, DisplayFont{"Ed", 14, 0xFF0000});
         p.settings.applyFonts();
         p.frame.FormCloseQuery(p.settings);
     }
@@ -59,7 +59,7 @@ TEST(FrameModel, ClosingAndStartingAgainRestoresEverything) {
     EXPECT_FALSE(q.frame.browseNew());
     EXPECT_TRUE(q.frame.browseAll());
     EXPECT_FALSE(q.frame.treeView());
-    EXPECT_EQ(q.frame.fonts()[kEditorFont], (FontSpec{"Ed", 14, 0xFF0000}));
+    EXPECT_EQ(q.frame.fonts()[kEditorFont], (DisplayFont{"Ed", 14, 0xFF0000}));
     EXPECT_EQ(q.settings.rowFonts(), q.frame.fonts());
     const ModemSetting& m = q.settings.modems()[4];
     EXPECT_EQ(m.name, base::sj(u8"外付けモデム"));

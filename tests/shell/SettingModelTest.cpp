@@ -183,7 +183,7 @@ TEST_F(Fixture, ModemPageRules) {
 
 TEST_F(Fixture, FontsReachTheMainWindowOnlyOnUpdate) {
     model.FormShow();
-    FontSpec big{"Big", 20, 0x0000FF};
+    DisplayFont big{"Big", 20, 0x0000FF};
     model.setRowFont(kArticleFont, big);
     EXPECT_NE(mainFonts[kArticleFont], big);
     model.applyFonts();

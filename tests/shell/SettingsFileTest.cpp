@@ -11,9 +11,9 @@ SettingsFileData sample() {
     d.browseNew = false;
     d.browseAll = true;
     d.treeView = false;
-    d.fonts[kTitleFont] = FontSpec{base::sj(u8"ＭＳ ゴシック"), 9, 0x000000};
-    d.fonts[kArticleFont] = FontSpec{"IPAGothic", 12, 0x123456};
-    d.fonts[kEditorFont] = FontSpec{"Mono", 11, kClWindowText};
+    d.fonts[kTitleFont] = DisplayFont{base::sj(u8"ＭＳ ゴシック"), 9, 0x000000};
+    d.fonts[kArticleFont] = DisplayFont{"IPAGothic", 12, 0x123456};
+    d.fonts[kEditorFont] = DisplayFont{"Mono", 11, kClWindowText};
     for (int i = 0; i < kModemSettings; ++i) {
         auto& m = d.modems[static_cast<size_t>(i)];
         m.name = base::sj(u8"モデム") + std::to_string(i);
@@ -56,13 +56,13 @@ TEST(SettingsFile, WrittenAndReadBackIdentically) {
 }
 
 TEST(SettingsFile, LongFontNamesAreCutTo31Bytes) {
-    FontSpec f{std::string(40, 'N'), 10, 0};
+    DisplayFont f{std::string(40, 'N'), 10, 0};
     EXPECT_EQ(fontLine(f), "@\\a" + std::string(31, 'N') + "\\b10\\cclBlack\\d FONT_V0");
     EXPECT_EQ(std::string("@\\a").size() + 31, 34u);
     // A double-byte character across the cut is left out whole.
-    FontSpec j{std::string(30, 'x') + base::sj(u8"字字"), 10, 0};
+    DisplayFont j{std::string(30, 'x') + base::sj(u8"字字"), 10, 0};
     EXPECT_EQ(fontLine(j), "@\\a" + std::string(30, 'x') + "\\b10\\cclBlack\\d FONT_V0");
-    FontSpec exact{std::string(29, 'x') + base::sj(u8"字"), 10, 0};
+    DisplayFont exact{std::string(29, 'x') + base::sj(u8"字"), 10, 0};
     EXPECT_EQ(fontLine(exact), "@\\a" + exact.name + "\\b10\\cclBlack\\d FONT_V0");
 }
 
@@ -106,7 +106,7 @@ TEST(SettingsFile, FontLinesThatCannotBeReadAndShortFiles) {
     lines[4] = "plain text"; // no FONT_V0: the design font stays, reading goes on
     SettingsFileData d;
     EXPECT_TRUE(applySettingsLines(lines, d).complete);
-    EXPECT_EQ(d.fonts[kArticleFont], FontSpec{});
+    EXPECT_EQ(d.fonts[kArticleFont], DisplayFont{});
     EXPECT_EQ(d.modems, sample().modems);
 
     lines[4] = "@\\aX\\bbig\\cclRed\\d FONT_V0";
@@ -115,7 +115,7 @@ TEST(SettingsFile, FontLinesThatCannotBeReadAndShortFiles) {
     EXPECT_FALSE(r.complete);
     EXPECT_EQ(r.badLine, 5);
     EXPECT_EQ(e.fonts[kTitleFont], sample().fonts[kTitleFont]);
-    EXPECT_EQ(e.fonts[kArticleFont], FontSpec{});
+    EXPECT_EQ(e.fonts[kArticleFont], DisplayFont{});
 
     const base::Lines full = settingsLines(sample());
     base::Lines shortFile(full.begin(), full.begin() + 25);

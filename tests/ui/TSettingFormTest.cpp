@@ -155,9 +155,9 @@ TEST_F(SettingWindow, ModemPage) {
 }
 
 TEST_F(SettingWindow, FontPageAppliesOnlyOnUpdate) {
-    FontSpec chosen{"Chosen Mono", 15, 0x0000FF};
+    DisplayFont chosen{"Chosen Mono", 15, 0x0000FF};
     int asked = 0;
-    form.setFontChooser([&](QWidget*, const FontSpec& start) -> std::optional<FontSpec> {
+    form.setFontChooser([&](QWidget*, const DisplayFont& start) -> std::optional<DisplayFont> {
         ++asked;
         EXPECT_EQ(start, mainFonts[kEditorFont]);
         return chosen;

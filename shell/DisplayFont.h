@@ -11,7 +11,7 @@ namespace shell {
 
 constexpr std::uint32_t kClWindowText = 0x80000008u;
 
-struct FontSpec {
+struct DisplayFont {
     std::string name = "IPAGothic";
     int size = 10;
     std::uint32_t color = kClWindowText;
@@ -20,7 +20,7 @@ struct FontSpec {
     bool underline = false;
     bool strikeOut = false;
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const DisplayFont&) const = default;
 };
 
 // "clBlack" and the other colour constant names where the colour has one, otherwise "$"

@@ -1,4 +1,4 @@
-#include "shell/FontSpec.h"
+#include "shell/DisplayFont.h"
 
 #include "base/Text.h"
 
