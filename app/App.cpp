@@ -1,23 +1,34 @@
 #include "app/App.h"
 
+#include "macro/TMacroForm.h"
 #include "shell/TABOUTForm.h"
 #include "shell/TFrameForm.h"
 #include "shell/TSettingForm.h"
 #include "ui/Dialogs.h"
 
+#include <QAction>
 #include <QApplication>
 
 namespace app {
 
-// Start-up order: the main window, then the settings window (which loads the net list),
-// then the about box.
+// Start-up order: the main window, the settings window (which loads the net list), the
+// about box, then the net manager, whose net list needs the loaded net list.
 App::App()
     : frameModel_(*this), frame_(std::make_unique<shell::TFrameForm>(frameModel_, *this)),
       settingModel_(nets_, frameModel_.fonts(), *this),
       settings_(std::make_unique<shell::TSettingForm>(settingModel_)),
       about_(std::make_unique<shell::TABOUT>(
-          [this](bool enabled) { setMainAndMacroEnabled(enabled); })) {
+          [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
+      macroModel_(nets_, *this) {
     settingModel_.loadNetList();
+    macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
+
+    frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
+    for (const char* name : {"StartButton", "NetManager"}) {
+        QAction* a = frame_->action(name);
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showMacroWindow(); });
+    }
 }
 
 App::~App() = default;
@@ -44,24 +55,48 @@ void App::showAbout() {
 
 void App::startUp() {
     frameModel_.START(settingModel_);
+    // The net manager lists the nets and gives the main window's selector the same list.
+    macroModel_.FormShow();
     // A capture log left by an interrupted run is recovered by the import; until the
     // import exists it is left untouched.
-    frame_->setNetSelector(nets_.names(), -1);
 }
 
 void App::closing() {
+    // The net shown in the net manager is saved as if the user had left it.
+    macroModel_.FormClose();
     frameModel_.FormCloseQuery(settingModel_);
     QApplication::quit();
 }
 
 void App::setMainAndMacroEnabled(bool enabled) {
     frame_->setEnabled(enabled);
+    macro_->setEnabled(enabled);
 }
 
 void App::reloadMacroNetList() {
-    frame_->setNetSelector(nets_.names(), -1);
+    macroModel_.reloadNetList();
 }
 
-void App::setMacroNetNo(const std::string&) {}
+void App::setMacroNetNo(const std::string& netNo) {
+    macroModel_.setNetNo(netNo);
+}
+
+void App::setMainNetSelector(const std::vector<std::string>& names, int selected) {
+    frame_->setNetSelector(names, selected);
+}
+
+void App::selectMainNet(int index) {
+    frame_->selectNet(index);
+}
+
+void App::hideMacroWindow() {
+    macro_->hide();
+}
+
+void App::showMacroWindow() {
+    macro_->show();
+    macro_->raise();
+    macro_->activateWindow();
+}
 
 } // namespace app

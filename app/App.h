@@ -2,6 +2,8 @@
 // The composition root: creates the models and the long-lived windows in start-up order,
 // hands each the others it needs, and carries the calls between windows.
 #include "app/Desktop.h"
+#include "macro/MacroHost.h"
+#include "macro/MacroModel.h"
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
@@ -9,6 +11,9 @@
 
 #include <memory>
 
+namespace macro {
+class TMacroForm;
+}
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -17,7 +22,10 @@ class TSettingForm;
 
 namespace app {
 
-class App : public Desktop, public shell::SettingHost, public shell::FrameHost {
+class App : public Desktop,
+            public shell::SettingHost,
+            public shell::FrameHost,
+            public macro::MacroHost {
 public:
     App();
     ~App() override;
@@ -28,6 +36,7 @@ public:
     shell::TFrameForm& frame() { return *frame_; }
     shell::TSettingForm& settings() { return *settings_; }
     shell::TABOUT& about() { return *about_; }
+    macro::TMacroForm& macroWindow() { return *macro_; }
 
     // Desktop
     void warn(const std::string& sjisText) override;
@@ -42,6 +51,14 @@ public:
     void reloadMacroNetList() override;
     void setMacroNetNo(const std::string& netNo) override;
 
+    // MacroHost
+    void setMainNetSelector(const std::vector<std::string>& names, int selected) override;
+    void selectMainNet(int index) override;
+    void hideMacroWindow() override;
+
+    // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
+    void showMacroWindow();
+
 private:
     ui::QtLoop loop_;
     shell::NetList nets_;
@@ -50,6 +67,8 @@ private:
     shell::SettingModel settingModel_;
     std::unique_ptr<shell::TSettingForm> settings_;
     std::unique_ptr<shell::TABOUT> about_;
+    macro::MacroModel macroModel_;
+    std::unique_ptr<macro::TMacroForm> macro_;
 };
 
 } // namespace app

@@ -8,14 +8,13 @@
 // settings file when the program closes.
 #include "shell/ModemSetting.h"
 #include "shell/NetList.h"
+#include "shell/SettingPage.h"
 #include "shell/SettingsFile.h"
 
 #include <string>
 #include <vector>
 
 namespace shell {
-
-enum class SettingPage { Net = 0, Modem = 1, Font = 2 };
 
 // What the settings window needs of the rest of the program.
 class SettingHost {

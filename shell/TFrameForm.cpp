@@ -158,6 +158,11 @@ void TFrameForm::setNetSelector(const std::vector<std::string>& names, int selec
     netList_->setCurrentIndex(selected >= 0 && selected < netList_->count() ? selected : -1);
 }
 
+void TFrameForm::selectNet(int index) {
+    QSignalBlocker block(netList_);
+    netList_->setCurrentIndex(index >= 0 && index < netList_->count() ? index : -1);
+}
+
 int TFrameForm::selectedNet() const {
     return netList_->currentIndex();
 }

@@ -25,6 +25,8 @@ public:
 
     // The net selector: the same names and selected entry as the net manager's list.
     void setNetSelector(const std::vector<std::string>& names, int selected);
+    // Selects an entry as the program's own choice (the handler below is not called).
+    void selectNet(int index);
     int selectedNet() const;
     // Called with the index the user picks in the net selector.
     void setOnNetSelected(std::function<void(int)> handler) { onNetSelected_ = std::move(handler); }

@@ -1,0 +1,488 @@
+#include "macro/MacroModel.h"
+
+#include "base/Path.h"
+#include "base/Sjis.h"
+#include "base/Text.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace macro {
+
+namespace {
+
+const std::string kEmpty;
+
+// The step commands in the order Convert writes them, between LOGIN and the reservations.
+struct StepCommand {
+    Step step;
+    const char* command;
+};
+constexpr StepCommand kStepsBeforeReservations[] = {
+    {Step::FBOARD, "FBOARD"}, {Step::MBOARD, "MBOARD"},         {Step::MEMBOR, "MEMBOR"},
+    {Step::MIDOKU, nullptr},  {Step::NEWMESSAGE, "NEWMESSAGE"}, {Step::NewFile, "NEWFILE"},
+};
+
+// The words that tick a step when a line of NET.MAC begins with them.
+constexpr StepCommand kStepWords[] = {
+    {Step::MEMBOR, "MEMBOR"},   {Step::NEWMESSAGE, "NEWMESSAGE"},
+    {Step::NewFile, "NEWFILE"}, {Step::FBOARD, "FBOARD"},
+    {Step::QUIT, "QUIT"},       {Step::MBOARD, "MBOARD"},
+};
+
+std::string what(const std::exception& e) {
+    return base::fromUtf8(e.what());
+}
+
+} // namespace
+
+std::string boardNameOf(std::string_view line) {
+    const int p = base::pos(": ", line);
+    if (p == 0)
+        return {};
+    std::string rest = base::copyFrom(line, p + 2);
+    const size_t blank = rest.find(' ');
+    return blank == std::string::npos ? rest : rest.substr(0, blank);
+}
+
+std::string boardNumberOf(std::string_view line) {
+    return base::copy(line, 3, 2);
+}
+
+MacroModel::MacroModel(const shell::NetList& nets, MacroHost& host, std::string baseFolder)
+    : nets_(nets), host_(host), base_(std::move(baseFolder)),
+      reserve_(kCommandCapacity - kMaxFixedCommands) {}
+
+const std::string& MacroModel::MacroLines(int i) const {
+    if (i < 0 || i >= MacroCount())
+        return kEmpty;
+    return macroLines_[static_cast<size_t>(i)];
+}
+
+void MacroModel::notify() {
+    if (view_)
+        view_->macroChanged();
+}
+
+// --- Loading a net ---
+
+std::string MacroModel::netFolder(int net) const {
+    if (!nets_.has(net))
+        return {};
+    return base::joinPath(base_, base::nativePath(nets_.field(net, shell::kShortName)));
+}
+
+std::string MacroModel::macroPath() const {
+    return base::joinPath(netFolder(currentNet_), kMacroFile);
+}
+
+void MacroModel::setNetNo(const std::string& text) {
+    if (text == netNo_)
+        return;
+    netNo_ = text;
+    NetNoChange();
+}
+
+void MacroModel::NetNoChange() {
+    const auto number = base::strToInt(netNo_);
+    currentNet_ = number ? *number : kNoNet;
+    macroLines_.clear();
+    reserve_.clear();
+    netShown_ = false;
+    canWrite_ = false;
+    boardLines_.clear();
+    selectedBoard_ = -1;
+
+    if (currentNet_ < 0 || currentNet_ > kMaxNet || !nets_.has(currentNet_)) {
+        notify();
+        return;
+    }
+    if (base::trim(nets_.field(currentNet_, shell::kShortName)).empty()) {
+        // Without a folder name the net's NET.MAC would be the template itself.
+        host_.warn(
+            base::sj(u8"ネットのフォルダ名（略称）が空です．ネットの編集で設定してください．"));
+        notify();
+        return;
+    }
+    netShown_ = true;
+    canWrite_ = true;
+    const std::string path = macroPath();
+    if (base::fileExists(path))
+        loadMacroFile(path);
+    else
+        startFromTemplate(netFolder(currentNet_));
+    loadBoardList();
+    notify();
+}
+
+void MacroModel::loadMacroFile(const std::string& path) {
+    base::Lines lines;
+    try {
+        lines = base::readLines(path);
+    } catch (const base::FileError& e) {
+        canWrite_ = false;
+        host_.warn(
+            base::sj(u8"NET.MAC を読み込めません．このネットの NET.MAC は書き換えません．\n") +
+            what(e));
+        return;
+    }
+    const base::Lines whole = lines;
+    bool tooLong = false;
+    if (lines.size() > static_cast<size_t>(kCommandCapacity)) {
+        lines.resize(kCommandCapacity);
+        tooLong = true;
+    }
+    macroLines_ = lines;
+
+    const std::string lastRead = nets_.field(currentNet_, shell::kLastRead);
+    if (base::contains(lastRead, "/"))
+        if (auto d = parseHostDate(lastRead))
+            setUnread(*d);
+
+    readCommandLines(lines);
+    if (!tooLong && !lostReservations_)
+        return;
+
+    // Part of the file does not fit; keep the whole of it beside, so that the next Convert
+    // does not silently leave the net with less than it had.
+    std::string message =
+        base::sj(u8"NET.MAC が長すぎて全部は読み込めませんでした（コマンドと予約は合わせて 10000 "
+                 u8"行まで）．");
+    try {
+        base::replaceLines(base::joinPath(netFolder(currentNet_), kMacroBackup), whole);
+        message += base::sj(u8"\n元のファイルは NET.BAK に保存しました．");
+    } catch (const base::FileError& e) {
+        canWrite_ = false;
+        message +=
+            base::sj(
+                u8"\n元のファイルを保存できないため，このネットの NET.MAC は書き換えません．\n") +
+            what(e);
+    }
+    host_.warn(message);
+}
+
+void MacroModel::readCommandLines(const base::Lines& lines) {
+    steps_.fill(false);
+    lostReservations_ = false;
+    for (size_t i = 0; i < lines.size();) {
+        const std::string& line = lines[i];
+        for (const StepCommand& s : kStepWords)
+            if (line.starts_with(s.command))
+                steps_[static_cast<size_t>(s.step)] = true;
+        if (line.starts_with("MIDOKU")) {
+            steps_[static_cast<size_t>(Step::MIDOKU)] = true;
+            if (auto d = parseHostDate(line))
+                setUnread(*d);
+        }
+        const size_t next = reserve_.readBlock(lines, i, lostReservations_);
+        i = next == i ? i + 1 : next;
+    }
+}
+
+void MacroModel::startFromTemplate(const std::string& folder) {
+    base::makeDirs(folder); // an existing folder or a failure shows at the first write
+    const std::string path = base::joinPath(base_, kMacroFile);
+    try {
+        macroLines_ = base::readLines(path);
+    } catch (const base::FileError& e) {
+        host_.warn(base::sj(u8"NET.MAC のひな形を読み込めません．\n") + what(e));
+        return;
+    }
+    if (macroLines_.size() > static_cast<size_t>(kCommandCapacity))
+        macroLines_.resize(kCommandCapacity);
+    if (macroLines_.size() >= 2)
+        macroLines_[1] = "DIAL{" + std::to_string(currentNet_) + "}";
+}
+
+void MacroModel::loadBoardList() {
+    boardLines_.clear();
+    selectedBoard_ = -1;
+    if (!netShown_)
+        return;
+    const char* name = boardKind_ == BoardKind::Message ? "MBOARD.LST" : "FBOARD.LST";
+    try {
+        base::readLinesIfExists(base::joinPath(netFolder(currentNet_), name), boardLines_);
+    } catch (const base::FileError& e) {
+        host_.warn(base::sj(u8"ボードリストを読み込めません．\n") + what(e));
+    }
+}
+
+// --- The net list and the window ---
+
+void MacroModel::FormShow() {
+    if (netNo_ != "999")
+        return;
+    netButtons_ = false;
+    netNames_ = nets_.names();
+    selectedNet_ = -1;
+    NetNoChange();
+    host_.setMainNetSelector(netNames_, -1);
+    notify();
+}
+
+void MacroModel::reloadNetList() {
+    setNetNo("999");
+    FormShow();
+}
+
+void MacroModel::ListBox1Click(int index) {
+    if (index < 0 || index >= static_cast<int>(netNames_.size()))
+        return;
+    netButtons_ = true;
+    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+        Convert();
+    selectedNet_ = index;
+    setNetNo(std::to_string(index));
+    host_.selectMainNet(index);
+    notify();
+}
+
+void MacroModel::FormClose() {
+    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+        Convert();
+}
+
+// --- Steps and the unread date ---
+
+void MacroModel::setChecked(Step step, bool on) {
+    steps_[static_cast<size_t>(step)] = on;
+    notify();
+}
+
+void MacroModel::setYear(int v) {
+    unread_.year = std::clamp(v, UnreadDate::kMinYear, UnreadDate::kMaxYear);
+    notify();
+}
+
+void MacroModel::setMonth(int v) {
+    unread_.month = std::clamp(v, 1, 12);
+    monthChange();
+}
+
+void MacroModel::monthChange() {
+    dayMax_ = monthDays(unread_.month);
+    unread_.day = std::min(unread_.day, dayMax_);
+    notify();
+}
+
+void MacroModel::setDay(int v) {
+    unread_.day = std::clamp(v, 1, dayMax_);
+    notify();
+}
+
+void MacroModel::setHour(int v) {
+    unread_.hour = std::clamp(v, 0, 23);
+    notify();
+}
+
+void MacroModel::setMinute(int v) {
+    unread_.minute = std::clamp(v, 0, 59);
+    notify();
+}
+
+void MacroModel::setUnread(const UnreadDate& d) {
+    unread_.year = std::clamp(d.year, UnreadDate::kMinYear, UnreadDate::kMaxYear);
+    unread_.month = std::clamp(d.month, 1, 12);
+    dayMax_ = monthDays(unread_.month);
+    unread_.day = std::clamp(d.day, 1, dayMax_);
+    unread_.hour = std::clamp(d.hour, 0, 23);
+    unread_.minute = std::clamp(d.minute, 0, 59);
+    notify();
+}
+
+// --- Convert ---
+
+bool MacroModel::Convert() {
+    macroLines_ = {"SETKTBBS", "DIAL{" + netNo_ + "}", "LOGIN"};
+    for (const StepCommand& s : kStepsBeforeReservations) {
+        if (!checked(s.step))
+            continue;
+        macroLines_.push_back(s.command ? std::string(s.command)
+                                        : "MIDOKU :" + midokuDate(unread_));
+    }
+    const base::Lines reserved = reserve_.lines();
+    macroLines_.insert(macroLines_.end(), reserved.begin(), reserved.end());
+    if (checked(Step::QUIT))
+        macroLines_.push_back("QUIT");
+
+    if (!canWrite_)
+        return false;
+    try {
+        base::replaceLines(macroPath(), macroLines_);
+    } catch (const base::FileError& e) {
+        host_.warn(
+            base::sj(u8"NET.MAC を書き込めませんでした．前のファイルはそのまま残っています．\n") +
+            what(e));
+        return false;
+    }
+    return true;
+}
+
+// --- Reservations ---
+
+bool MacroModel::appendReservation(int net, const base::Lines& block) {
+    setNetNo(std::to_string(net));
+    bool done = false;
+    if (!canWrite_) {
+        host_.warn(base::sj(u8"予約するネットを読み込めません．この予約は追加しませんでした．"));
+    } else if (!reserve_.append(block)) {
+        host_.warn(base::sj(u8"予約リストがいっぱいです（") + std::to_string(reserve_.limit()) +
+                   base::sj(u8" 行まで）．この予約は追加しませんでした．"));
+    } else {
+        done = Convert();
+    }
+    setNetNo(selectedNet_ >= 0 ? std::to_string(selectedNet_) : "999");
+    notify();
+    return done;
+}
+
+// --- Boards ---
+
+void MacroModel::setBoardKind(BoardKind kind) {
+    boardKind_ = kind;
+    loadBoardList();
+    notify();
+}
+
+void MacroModel::selectBoard(int index) {
+    selectedBoard_ = index >= 0 && index < static_cast<int>(boardLines_.size()) ? index : -1;
+    notify();
+}
+
+void MacroModel::boardDoubleClick() {
+    if (boardKind_ == BoardKind::Message)
+        press(Button::Open);
+}
+
+// --- Buttons ---
+
+bool MacroModel::enabled(Button b) const {
+    const bool board = selectedBoard_ >= 0;
+    const bool message = boardKind_ == BoardKind::Message;
+    switch (b) {
+    case Button::Login:
+        return netButtons_ && host_.provides(Feature::Run);
+    case Button::MemberList:
+        return netButtons_ && host_.provides(Feature::MemberList);
+    case Button::MailBox:
+        return netButtons_ && host_.provides(Feature::MailBox);
+    case Button::LogImport:
+        return netButtons_ && host_.provides(Feature::LogImport);
+    case Button::Open:
+        return board && message && host_.provides(Feature::BoardViewer);
+    case Button::LogEdit:
+        return board && message && host_.provides(Feature::LogEdit);
+    case Button::ArticleList:
+        return board && host_.provides(Feature::ArticleList);
+    case Button::Write:
+        return board && host_.provides(message ? Feature::NewWriter : Feature::UploadRequest);
+    case Button::Timer:
+        return host_.provides(Feature::Timer);
+    case Button::TextStyle:
+        return host_.provides(Feature::TextStyle);
+    case Button::ReserveEditor:
+        return host_.provides(Feature::ReserveEditor);
+    case Button::EditNets:
+    case Button::ModemSettings:
+    case Button::FontSettings:
+    case Button::Help:
+        return true;
+    }
+    return false;
+}
+
+void MacroModel::press(Button b) {
+    if (!enabled(b))
+        return;
+    switch (b) {
+    case Button::Open:
+        host_.openBoardViewer();
+        host_.hideMacroWindow();
+        break;
+    case Button::ArticleList:
+        host_.openArticleList();
+        break;
+    case Button::LogEdit:
+        host_.showLogEdit();
+        break;
+    case Button::MemberList:
+        host_.showMemberList();
+        break;
+    case Button::MailBox:
+        host_.openMailViewer();
+        host_.hideMacroWindow();
+        break;
+    case Button::Timer:
+        host_.showTimerWindow();
+        break;
+    case Button::TextStyle:
+        host_.showTextStyle();
+        break;
+    case Button::ReserveEditor:
+        host_.showReserveEditor();
+        break;
+    case Button::EditNets:
+        host_.showSettings(shell::SettingPage::Net);
+        break;
+    case Button::ModemSettings:
+        host_.showSettings(shell::SettingPage::Modem);
+        break;
+    case Button::FontSettings:
+        host_.showSettings(shell::SettingPage::Font);
+        break;
+    case Button::Help:
+        host_.showAbout();
+        break;
+    case Button::Write:
+        writeButtonClick();
+        break;
+    case Button::Login:
+        BitBtn2Click();
+        break;
+    case Button::LogImport:
+        break; // the window asks for the file, then calls importSavedLog
+    }
+}
+
+bool MacroModel::BitBtn2Click() {
+    if (!host_.provides(Feature::Run) || !nets_.has(selectedNet_))
+        return false;
+    host_.stopTimerClock();
+    host_.hideErrorLog();
+    host_.showTerminal();
+    host_.hideMacroWindow();
+    Convert();
+    host_.startAutoLogin();
+    return true;
+}
+
+void MacroModel::writeButtonClick() {
+    if (!enabled(Button::Write))
+        return;
+    newSlot_.NewNetName = nets_.field(currentNet_, shell::kNetName);
+    newSlot_.NewNetNo = netNo_;
+    newSlot_.NewBoard = boardNameOf(boardLines_[static_cast<size_t>(selectedBoard_)]);
+    newSlot_.NewTitle = base::sj(u8"タイトルを入れてください");
+    newSlot_.NewText.clear();
+    newSlot_.NewWriteMode = "NEW";
+    newSlot_.UpFileName.clear();
+    if (boardKind_ == BoardKind::Message)
+        newwriteformcleateClick();
+    else
+        openUploadRequest();
+}
+
+void MacroModel::importSavedLog(const std::string& path) {
+    if (!enabled(Button::LogImport))
+        return;
+    base::Lines lines;
+    try {
+        lines = base::readLines(path);
+    } catch (const base::FileError& e) {
+        host_.warn(base::sj(u8"ログファイルを読み込めません．\n") + what(e));
+        return;
+    }
+    host_.importLog(lines);
+}
+
+} // namespace macro

@@ -1,0 +1,406 @@
+#include "macro/MacroModel.h"
+#include "base/LineFile.h"
+#include "base/Sjis.h"
+#include "shell/NetList.h"
+#include "tests/macro/RecordingMacroHost.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+using macro::BoardKind;
+using macro::Button;
+using macro::MacroModel;
+using macro::ReserveList;
+using macro::Step;
+using macro::UnreadDate;
+using testing_support::TempDir;
+
+namespace {
+
+base::Lines record(const std::string& name, const std::string& folder, const std::string& date) {
+    return {name, folder, "03-1234-5678", "0", "ID", "PW", "H", "KTBBS", date, "10"};
+}
+
+base::Lines threeNets() {
+    base::Lines out;
+    for (const auto& r : {record("NET A", "NETA", "96/07/01 08:30:00"),
+                          record("NET B", "NETB", "9"), record("NET C", "NETC", "9")})
+        out.insert(out.end(), r.begin(), r.end());
+    return out;
+}
+
+constexpr Step kAllSteps[] = {Step::NEWMESSAGE, Step::MEMBOR, Step::QUIT,  Step::NewFile,
+                              Step::MIDOKU,     Step::MBOARD, Step::FBOARD};
+
+class MacroModelTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    shell::NetList nets{dir.path(), threeNets()};
+    RecordingMacroHost host;
+    MacroModel model{nets, host, dir.path()};
+
+    void SetUp() override {
+        base::replaceLines(dir.file("NET.MAC"), {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD", "QUIT"});
+        model.FormShow();
+    }
+    void writeNetFile(const std::string& folder, const std::string& name, const base::Lines& l) {
+        base::makeDirs(dir.file(folder));
+        base::replaceLines(dir.file(folder + "/" + name), l);
+    }
+    std::string bytes(const std::string& path) { return base::readFile(dir.file(path)); }
+    // Loads the net again without saving the one shown.
+    void reload(int net) {
+        model.setNetNo("999");
+        model.setNetNo(std::to_string(net));
+    }
+    std::vector<Step> ticked() const {
+        std::vector<Step> out;
+        for (Step s : kAllSteps)
+            if (model.checked(s))
+                out.push_back(s);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(MacroModelTest, ANewNetGetsItsFolderAndOnlyTheFixedCommands) {
+    model.ListBox1Click(1);
+    EXPECT_TRUE(base::dirExists(dir.file("NETB")));
+    EXPECT_FALSE(base::fileExists(dir.file("NETB/NET.MAC")));
+    // The template is read with its dial line replaced; its steps are not ticked.
+    EXPECT_EQ(model.MacroLines(1), "DIAL{1}");
+    EXPECT_EQ(ticked(), std::vector<Step>{});
+
+    EXPECT_TRUE(model.Convert());
+    EXPECT_EQ(bytes("NETB/NET.MAC"), "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\n");
+    EXPECT_EQ(model.MacroCount(), 3);
+}
+
+TEST_F(MacroModelTest, EveryStepAndReservationInTheirOrderWithQuitLast) {
+    model.ListBox1Click(0);
+    for (Step s : kAllSteps)
+        model.setChecked(s, true);
+    model.setUnread(UnreadDate{96, 8, 1, 12, 0});
+    ASSERT_TRUE(
+        model.appendReservation(0, ReserveList::makeBlock("RES :PC#0123", {"Hello", "//"})));
+    ASSERT_TRUE(model.appendReservation(0, ReserveList::makeBlock("MDOWN :PC#7")));
+    EXPECT_EQ(bytes("NETA/NET.MAC"),
+              "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nFBOARD\r\nMBOARD\r\nMEMBOR\r\n"
+              "MIDOKU :96/08/01 12:00:00\r\nNEWMESSAGE\r\nNEWFILE\r\n"
+              "RES :PC#0123\r\nHello\r\n>//\r\n//\r\nMDOWN :PC#7\r\nQUIT\r\n");
+    EXPECT_EQ(model.MacroCount(), 15);
+    EXPECT_EQ(model.MacroLines(14), "QUIT");
+}
+
+TEST_F(MacroModelTest, ReadingAFileTicksExactlyItsStepsAndItsDateWins) {
+    for (Step s : kAllSteps)
+        model.setChecked(s, true);
+    writeNetFile(
+        "NETA", "NET.MAC",
+        {"SETKTBBS", "DIAL{7}", "LOGIN", "MBOARD", "RES :PC#1", "MEMBOR quoted", "//", "QUIT"});
+    model.ListBox1Click(0);
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::QUIT, Step::MBOARD}));
+    // Without a MIDOKU line the net record's last-read date is the unread date.
+    EXPECT_EQ(model.unread(), (UnreadDate{96, 7, 1, 8, 30}));
+    EXPECT_EQ(model.reserve().lines(), (base::Lines{"RES :PC#1", "MEMBOR quoted", "//"}));
+
+    writeNetFile("NETA", "NET.MAC", {"MIDOKU :26/03/09 07:05:00", "NEWFILE", "FBOARD"});
+    reload(0);
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::NewFile, Step::MIDOKU, Step::FBOARD}));
+    EXPECT_EQ(model.unread(), (UnreadDate{126, 3, 9, 7, 5}));
+    EXPECT_TRUE(model.reserve().empty());
+
+    // A date that cannot be read leaves the fields as they were.
+    nets.setField(0, shell::kLastRead, "96/99/99 99:99:99");
+    writeNetFile("NETA", "NET.MAC", {"MIDOKU :bad"});
+    reload(0);
+    EXPECT_TRUE(model.checked(Step::MIDOKU));
+    EXPECT_EQ(model.unread(), (UnreadDate{126, 3, 9, 7, 5}));
+}
+
+TEST_F(MacroModelTest, UnreadYearsOf1996And2026SurviveSaveAndLoad) {
+    model.ListBox1Click(0);
+    model.setChecked(Step::MIDOKU, true);
+    for (int year : {96, 126}) {
+        model.setUnread(UnreadDate{year, 2, 29, 23, 59});
+        for (int cycle = 0; cycle < 3; ++cycle) {
+            ASSERT_TRUE(model.Convert());
+            reload(0);
+        }
+        EXPECT_EQ(model.unread(), (UnreadDate{year, 2, 29, 23, 59})) << year;
+    }
+    EXPECT_EQ(bytes("NETA/NET.MAC"),
+              "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMIDOKU :26/02/29 23:59:00\r\n");
+
+    nets.setField(0, shell::kLastRead, "26/01/02 03:04:05");
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS"});
+    reload(0);
+    EXPECT_EQ(model.unread(), (UnreadDate{126, 1, 2, 3, 4}));
+}
+
+TEST_F(MacroModelTest, BodyLinesStayInTheirBlockAcrossWriteAndRead) {
+    model.ListBox1Click(0);
+    const base::Lines block =
+        ReserveList::makeBlock("RES :PC#0123", {"Hello", "//", "//quoted", "QUIT", "MDOWN :PC#1"});
+    ASSERT_TRUE(model.appendReservation(0, block));
+    reload(0);
+    EXPECT_EQ(model.reserve().lines(), block);
+    EXPECT_EQ(model.reserve().ReserveLines(2), ">//");
+    EXPECT_FALSE(model.checked(Step::QUIT));
+}
+
+TEST_F(MacroModelTest, ABlockCutOffByTheEndOfTheFileIsClosedOnLoad) {
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "RES :PC#1", "body", "NEWMESSAGE"});
+    model.ListBox1Click(0);
+    EXPECT_FALSE(model.checked(Step::NEWMESSAGE));
+    EXPECT_EQ(model.reserve().lines(), (base::Lines{"RES :PC#1", "body", "NEWMESSAGE", "//"}));
+    model.setChecked(Step::QUIT, true);
+    ASSERT_TRUE(model.Convert());
+    reload(0);
+    EXPECT_TRUE(model.checked(Step::QUIT));
+    EXPECT_EQ(model.reserve().ReserveCount(), 4);
+}
+
+TEST_F(MacroModelTest, AMissingTemplateIsReportedAndTheNetStartsEmpty) {
+    base::removeFile(dir.file("NET.MAC"));
+    model.ListBox1Click(2);
+    EXPECT_EQ(host.warnings.size(), 1u);
+    EXPECT_EQ(model.MacroCount(), 0);
+    EXPECT_TRUE(model.Convert());
+    EXPECT_EQ(bytes("NETC/NET.MAC"), "SETKTBBS\r\nDIAL{2}\r\nLOGIN\r\n");
+}
+
+TEST_F(MacroModelTest, TheDayFollowsTheMonth) {
+    model.setMonth(1);
+    model.setDay(31);
+    model.setMonth(2);
+    EXPECT_EQ(model.unread().day, 29);
+    EXPECT_EQ(model.dayMax(), 29);
+    model.setMonth(4);
+    EXPECT_EQ(model.unread().day, 29);
+    model.setDay(31);
+    EXPECT_EQ(model.unread().day, 30);
+    model.setMonth(12);
+    model.setDay(31);
+    EXPECT_EQ(model.unread().day, 31);
+}
+
+TEST_F(MacroModelTest, ChoosingANetSavesTheOneLeftAndMirrorsTheMainSelector) {
+    EXPECT_EQ(host.calls, std::vector<std::string>{"selector:3:-1"});
+    EXPECT_EQ(host.selectorNames, (std::vector<std::string>{"NET A", "NET B", "NET C"}));
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN"});
+    writeNetFile("NETB", "NET.MAC", {"SETKTBBS", "DIAL{1}", "LOGIN", "QUIT"});
+
+    model.ListBox1Click(0);
+    model.setChecked(Step::MEMBOR, true);
+    model.ListBox1Click(1);
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMEMBOR\r\n");
+    EXPECT_EQ(ticked(), std::vector<Step>{Step::QUIT});
+
+    // Choosing the net shown again saves it but does not reload it.
+    model.setChecked(Step::NEWMESSAGE, true);
+    model.ListBox1Click(1);
+    EXPECT_TRUE(model.checked(Step::NEWMESSAGE));
+    model.setChecked(Step::NEWMESSAGE, false);
+    model.FormClose();
+    EXPECT_EQ(bytes("NETB/NET.MAC"), "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\nQUIT\r\n");
+
+    model.ListBox1Click(0);
+    EXPECT_EQ(ticked(), std::vector<Step>{Step::MEMBOR});
+    model.ListBox1Click(7); // no such net
+    EXPECT_EQ(model.selectedNet(), 0);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"selector:3:-1", "selectMain:0", "selectMain:1",
+                                                    "selectMain:1", "selectMain:0"}));
+}
+
+TEST_F(MacroModelTest, ReloadingTheNetListForgetsTheNetWithoutSavingIt) {
+    host.provideAll();
+    model.ListBox1Click(0);
+    EXPECT_TRUE(model.enabled(Button::Login));
+    model.FormShow(); // a net is loaded: nothing to do
+    EXPECT_EQ(model.NetNo(), "0");
+    model.setChecked(Step::MEMBOR, true);
+    nets.addNew();
+    model.reloadNetList();
+    EXPECT_EQ(model.NetNo(), "999");
+    EXPECT_EQ(model.selectedNet(), -1);
+    EXPECT_EQ(model.netNames().size(), 4u);
+    EXPECT_FALSE(base::fileExists(dir.file("NETA/NET.MAC")));
+    EXPECT_FALSE(model.enabled(Button::Login));
+    EXPECT_FALSE(model.enabled(Button::MailBox));
+    EXPECT_EQ(host.calls.back(), "selector:4:-1");
+}
+
+TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD"});
+    model.ListBox1Click(0);
+    model.setChecked(Step::NEWMESSAGE, true); // lost: loading does not save
+    ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
+    // The new net kept the ticks on screen when it was loaded.
+    EXPECT_EQ(bytes("NETB/NET.MAC"),
+              "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\nMBOARD\r\nNEWMESSAGE\r\nMDOWN :PC#3\r\n");
+    EXPECT_EQ(model.NetNo(), "0");
+    EXPECT_EQ(ticked(), std::vector<Step>{Step::MBOARD});
+    EXPECT_TRUE(model.reserve().empty());
+
+    model.reloadNetList(); // nothing selected: back to no net
+    ASSERT_TRUE(model.appendReservation(2, ReserveList::makeBlock("FDOWN :BIN#1")));
+    EXPECT_EQ(model.NetNo(), "999");
+    EXPECT_TRUE(model.reserve().empty());
+    EXPECT_FALSE(model.appendReservation(9, ReserveList::makeBlock("FDOWN :BIN#1")));
+    EXPECT_EQ(host.warnings.size(), 1u);
+}
+
+TEST_F(MacroModelTest, TheCommandListNeverOutgrowsItsTable) {
+    model.ListBox1Click(0);
+    for (Step s : kAllSteps)
+        model.setChecked(s, true);
+    const int room = MacroModel::kCommandCapacity - MacroModel::kMaxFixedCommands;
+    ASSERT_TRUE(model.reserve().append(base::Lines(room - 1, "MDOWN :PC#1")));
+    ASSERT_TRUE(model.Convert());
+    const std::string before = bytes("NETA/NET.MAC");
+
+    EXPECT_FALSE(model.appendReservation(0, ReserveList::makeBlock("NEWW :PC#t", {"x"})));
+    EXPECT_EQ(host.warnings.size(), 1u);
+    EXPECT_EQ(bytes("NETA/NET.MAC"), before);
+    EXPECT_EQ(model.reserve().ReserveCount(), room - 1);
+
+    EXPECT_TRUE(model.appendReservation(0, ReserveList::makeBlock("MDOWN :PC#2")));
+    EXPECT_EQ(model.MacroCount(), MacroModel::kCommandCapacity);
+    EXPECT_EQ(model.MacroLines(MacroModel::kCommandCapacity - 1), "QUIT");
+}
+
+TEST_F(MacroModelTest, AnOverlongFileIsReadAsFarAsItFitsAndKeptBeside) {
+    base::Lines file = {"SETKTBBS", "DIAL{0}", "LOGIN"};
+    for (int i = 0; i < 10005; ++i)
+        file.push_back("MDOWN :PC#" + std::to_string(i));
+    writeNetFile("NETA", "NET.MAC", file);
+    model.ListBox1Click(0);
+    EXPECT_EQ(host.warnings.size(), 1u);
+    EXPECT_EQ(model.MacroCount(), MacroModel::kCommandCapacity);
+    EXPECT_EQ(model.reserve().ReserveCount(),
+              MacroModel::kCommandCapacity - MacroModel::kMaxFixedCommands);
+    EXPECT_EQ(base::readLines(dir.file("NETA/NET.BAK")), file);
+    EXPECT_TRUE(model.netLoaded());
+}
+
+TEST_F(MacroModelTest, NetNumbersThatNameNoNetLoadAndWriteNothing) {
+    for (const char* text : {"abc", "5", "-1", "999"}) {
+        model.setNetNo(text);
+        EXPECT_FALSE(model.netLoaded()) << text;
+        EXPECT_FALSE(model.Convert()) << text;
+    }
+    EXPECT_EQ(model.currentNet(), 999);
+    nets.setField(1, shell::kShortName, " ");
+    model.setNetNo("1");
+    EXPECT_FALSE(model.Convert());
+    EXPECT_EQ(host.warnings.size(), 1u);
+    EXPECT_FALSE(base::fileExists(dir.file(" /NET.MAC")));
+
+    // A folder that cannot be made: the write fails and is reported.
+    base::replaceLines(dir.file("FILE"), {"x"});
+    nets.setField(2, shell::kShortName, "FILE/SUB");
+    model.setNetNo("2");
+    EXPECT_TRUE(model.netLoaded());
+    EXPECT_FALSE(model.Convert());
+    EXPECT_EQ(host.warnings.size(), 2u);
+    EXPECT_EQ(base::readLines(dir.file("NET.MAC")).size(), 5u); // the template is untouched
+}
+
+TEST_F(MacroModelTest, BoardListsAndTheButtonsThatFollowThem) {
+    host.provideAll();
+    const base::Lines message = {base::sj(u8"0001: PC パソコン"), "0002: CHAT"};
+    writeNetFile("NETA", "MBOARD.LST", message);
+    writeNetFile("NETA", "FBOARD.LST", {"0003: BIN binaries"});
+    EXPECT_FALSE(model.enabled(Button::Login));
+    model.ListBox1Click(0);
+    for (Button b : {Button::Login, Button::MemberList, Button::MailBox, Button::LogImport})
+        EXPECT_TRUE(model.enabled(b));
+    for (Button b : {Button::Open, Button::Write, Button::ArticleList, Button::LogEdit})
+        EXPECT_FALSE(model.enabled(b));
+    EXPECT_EQ(model.boardLines(), message);
+
+    model.selectBoard(0);
+    for (Button b : {Button::Open, Button::Write, Button::ArticleList, Button::LogEdit})
+        EXPECT_TRUE(model.enabled(b));
+    host.calls.clear();
+    model.writeButtonClick();
+    const macro::NewSlot& slot = model.newSlot();
+    EXPECT_EQ(slot.NewNetName, "NET A");
+    EXPECT_EQ(slot.NewNetNo, "0");
+    EXPECT_EQ(slot.NewBoard, "PC");
+    EXPECT_EQ(slot.NewTitle, base::sj(u8"タイトルを入れてください"));
+    EXPECT_EQ(slot.NewWriteMode, "NEW");
+    model.boardDoubleClick();
+
+    model.SpeedButton2Click();
+    EXPECT_EQ(model.boardKind(), BoardKind::File);
+    EXPECT_EQ(model.boardLines(), base::Lines{"0003: BIN binaries"});
+    EXPECT_FALSE(model.enabled(Button::Write));
+    model.selectBoard(0);
+    EXPECT_TRUE(model.enabled(Button::Write));
+    EXPECT_TRUE(model.enabled(Button::ArticleList));
+    EXPECT_FALSE(model.enabled(Button::Open));
+    EXPECT_FALSE(model.enabled(Button::LogEdit));
+    model.newSlot().NewText = "left over";
+    model.writeButtonClick();
+    EXPECT_EQ(slot.NewBoard, "BIN");
+    EXPECT_EQ(slot.NewText, "");
+    model.boardDoubleClick(); // file boards open nothing
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"newWriter", "boardViewer", "hideMacro", "uploadRequest"}));
+
+    // A net without board lists shows none.
+    model.ListBox1Click(1);
+    EXPECT_TRUE(model.boardLines().empty());
+    EXPECT_EQ(model.selectedBoard(), -1);
+}
+
+TEST_F(MacroModelTest, LaterWindowsStayClosedUntilTheyAreProvided) {
+    writeNetFile("NETA", "MBOARD.LST", {"0001: PC"});
+    model.ListBox1Click(0);
+    model.selectBoard(0);
+    host.calls.clear();
+    const Button all[] = {Button::Login,         Button::Open,         Button::ArticleList,
+                          Button::LogEdit,       Button::MemberList,   Button::MailBox,
+                          Button::Timer,         Button::TextStyle,    Button::ReserveEditor,
+                          Button::LogImport,     Button::Write,        Button::EditNets,
+                          Button::ModemSettings, Button::FontSettings, Button::Help};
+    for (Button b : all)
+        model.press(b);
+    model.boardDoubleClick();
+    EXPECT_FALSE(model.BitBtn2Click());
+    EXPECT_EQ(host.calls,
+              (std::vector<std::string>{"settings:0", "settings:1", "settings:2", "about"}));
+}
+
+TEST_F(MacroModelTest, StartingARunSavesTheNetBeforeTheAutoLogin) {
+    host.provideAll();
+    EXPECT_FALSE(model.BitBtn2Click()); // no net selected
+    model.ListBox1Click(0);
+    model.setChecked(Step::QUIT, true);
+    host.calls.clear();
+    EXPECT_TRUE(model.BitBtn2Click());
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"stopTimer", "hideErrorLog", "showTerminal",
+                                                    "hideMacro", "autoLogin"}));
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nQUIT\r\n");
+    EXPECT_EQ(model.commandList(), (base::Lines{"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"}));
+}
+
+TEST_F(MacroModelTest, ASavedLogIsHandedToTheImport) {
+    host.provideAll();
+    model.ListBox1Click(0);
+    base::replaceLines(dir.file("SAVED.LOG"), {"MAIN>", base::sj(u8"書き込み中")});
+    model.importSavedLog(dir.file("SAVED.LOG"));
+    EXPECT_EQ(host.importedLog, (base::Lines{"MAIN>", base::sj(u8"書き込み中")}));
+    model.importSavedLog(dir.file("MISSING.LOG"));
+    EXPECT_EQ(host.calls.back(), "warn");
+}
+
+TEST(BoardLine, NameAndNumber) {
+    EXPECT_EQ(macro::boardNameOf(base::sj(u8"0001: PC パソコン")), "PC");
+    EXPECT_EQ(macro::boardNameOf(base::sj(u8"0012: 雑談")), base::sj(u8"雑談"));
+    EXPECT_EQ(macro::boardNameOf("0012 no colon"), "");
+    EXPECT_EQ(macro::boardNumberOf("0012: X"), "12");
+}
