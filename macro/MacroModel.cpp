@@ -30,8 +30,9 @@ constexpr StepCommand kStepWords[] = {
     {Step::QUIT, "QUIT"},       {Step::MBOARD, "MBOARD"},
 };
 
+// File errors name the file in the program's own text and the reason in plain ASCII.
 std::string what(const std::exception& e) {
-    return base::fromUtf8(e.what());
+    return e.what();
 }
 
 } // namespace
