@@ -31,14 +31,16 @@ function(tarno_test name)
         add_executable(test_${name} ${A_SOURCES})
     endif()
     target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    # Tests find their data (data/, tests/data/) through the source folder they were built from.
+    target_compile_definitions(test_${name} PRIVATE TARNO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
     target_link_libraries(test_${name} PRIVATE ${A_DEPS} GTest::gmock GTest::gtest Threads::Threads)
     if(A_QT)
         target_link_libraries(test_${name} PRIVATE Qt6::Widgets)
         set_target_properties(test_${name} PROPERTIES AUTOMOC ON)
-        set(env "QT_QPA_PLATFORM=offscreen;TARNO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        set(env "QT_QPA_PLATFORM=offscreen")
     else()
         target_link_libraries(test_${name} PRIVATE GTest::gtest_main)
-        set(env "TARNO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+        set(env "")
     endif()
     gtest_discover_tests(test_${name}
         DISCOVERY_MODE PRE_TEST
