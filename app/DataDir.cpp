@@ -1,6 +1,7 @@
 #include "app/DataDir.h"
 
 #include "base/LineFile.h"
+#include "comm/ComPorts.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -66,6 +67,7 @@ std::string enterDataDir(const std::string& dir, const std::string& startingCopi
         return "cannot create the data folder " + dir + ": " + std::strerror(errno);
     try {
         copyStartingCopies(startingCopies, dir);
+        comm::ensureComPortsFile(dir);
     } catch (const base::FileError& e) {
         return std::string("cannot prepare the data folder: ") + e.what();
     }

@@ -19,7 +19,8 @@ std::string startingCopiesDir(const std::string& executablePath);
 // Throws base::FileError when one cannot be copied.
 std::vector<std::string> copyStartingCopies(const std::string& from, const std::string& to);
 
-// Creates the folder (and its parents), copies the starting copies and changes into it.
+// Creates the folder (and its parents), copies the starting copies, gives it the serial
+// port table COMPORTS.DAT when it has none, and changes into it.
 // Returns an error text, empty on success.
 std::string enterDataDir(const std::string& dir, const std::string& startingCopies);
 

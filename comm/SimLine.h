@@ -6,7 +6,9 @@
 // TComm::Open on "sim:" creates a connected socket pair, keeps one end as its device and
 // hands the other to connect(). Bytes then flow over the pair like over a serial cable. The
 // modem's carrier-detect line has no place in a byte stream, so the simulator reports it
-// out of band through the callback; TComm turns each change into a carrier notification.
+// out of band through the callback; TComm turns each change into a carrier notification,
+// delivered after every byte written to the socket before the change (so "NO CARRIER" and
+// then carrier(false) reach the terminal in that order).
 // TComm::Close (which lowers DTR on a real port) calls disconnect().
 #include <functional>
 

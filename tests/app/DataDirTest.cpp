@@ -71,6 +71,8 @@ TEST(DataDir, EnteringCreatesTheFolderAndChangesIntoIt) {
     ASSERT_NE(getcwd(now, sizeof now), nullptr);
     EXPECT_EQ(std::string(now), std::filesystem::canonical(dir).string());
     EXPECT_TRUE(base::fileExists("NETLIST.NEW"));
+    EXPECT_EQ(base::readLines("COMPORTS.DAT"),
+              (base::Lines{"/dev/ttyS0", "/dev/ttyS1", "/dev/ttyS2", "/dev/ttyS3"}));
     ASSERT_EQ(chdir(before), 0);
 
     base::replaceLines(root.file("file"), {"x"});

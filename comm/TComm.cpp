@@ -1,0 +1,322 @@
+#include "comm/TComm.h"
+
+#include "base/Sjis.h"
+#include "comm/ComPorts.h"
+#include "comm/Device.h"
+#include "comm/TCommWatch.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <system_error>
+
+namespace comm {
+
+ECommError ECommError::notOpen() {
+    return ECommError(base::sj(u8"通信が開始されていない。"));
+}
+
+ECommError ECommError::tooLong() {
+    return ECommError(base::sj(u8"送信データ長が長すぎる。"));
+}
+
+ECommOpenError::ECommOpenError(std::int32_t code)
+    : ECommError(base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(code)),
+      ErrorCode(code) {}
+
+ECommReadWriteError::ECommReadWriteError(std::int32_t code)
+    : ECommError(base::sj(u8"入出力エラー ErrorCode = ") + std::to_string(code)), ErrorCode(code) {}
+
+namespace {
+
+// Errors of a write that mean the far end is gone rather than that the write was wrong.
+bool isHangUpError(int error) {
+    return error == EPIPE || error == ECONNRESET || error == EIO || error == ENXIO ||
+           error == ENOTCONN || error == ESHUTDOWN;
+}
+
+} // namespace
+
+TComm::TComm(base::EventLoop& loop) : loop_(loop) {}
+
+TComm::~TComm() {
+    Close();
+}
+
+LineSettings TComm::effectiveSettings() const {
+    LineSettings s = settings_;
+    s.baudRate = baudRate_ == -1 ? baudRateUserDefined_ : baudRate_;
+    return s;
+}
+
+void TComm::applySetting(unsigned field) {
+    if (device_)
+        device_->configure(effectiveSettings(), field);
+}
+
+void TComm::setBaudRate(std::int32_t rate) {
+    baudRate_ = rate;
+    applySetting(lsBaudRate);
+}
+
+void TComm::setParityBits(TCommParityBits parity) {
+    settings_.parity = parity;
+    applySetting(lsParity);
+}
+
+void TComm::setByteSize(TCommByteSize size) {
+    settings_.byteSize = size;
+    applySetting(lsByteSize);
+}
+
+void TComm::setStopBits(TCommStopBits stop) {
+    settings_.stopBits = stop;
+    applySetting(lsStopBits);
+}
+
+void TComm::setFlowControls(TCommFlowControls flow) {
+    settings_.flow = flow;
+    applySetting(lsFlow);
+}
+
+void TComm::setEventMask(TCommEventMask mask) {
+    eventMask_ = mask;
+    if (state_) {
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->eventMask = mask;
+        }
+        state_->wake();
+    }
+}
+
+void TComm::openDevice(const std::string& device, int& simEnd) {
+    if (device.rfind("sim:", 0) == 0) {
+        if (!simLine_)
+            throw ECommOpenError(-1);
+        device_ = openSocketPair(simEnd);
+        openSim_ = simLine_;
+        modemLines_ = false;
+        return;
+    }
+    if (device.rfind("tcp:", 0) == 0) {
+        device_ = openTcp(device.substr(4));
+        modemLines_ = false;
+        return;
+    }
+    if (device.empty())
+        throw ECommOpenError(-1);
+    device_ = openTty(device, effectiveSettings());
+    modemLines_ = device_->modemLines().has_value();
+}
+
+void TComm::Open() {
+    if (device_)
+        return;
+    const std::string device = comPortDevice(comPortsFolder_, port_);
+    auto state = std::make_shared<LineState>(inQueueSize_);
+    int simEnd = -1;
+    try {
+        openDevice(device, simEnd);
+    } catch (...) {
+        device_.reset();
+        openSim_ = nullptr;
+        throw;
+    }
+    device_->purge();
+    if (auto lines = device_->modemLines())
+        state->carrier = (*lines & TIOCM_CD) != 0;
+    else
+        state->carrier = !openSim_; // a stream is "up" while connected; the simulator says
+    state->eventMask = eventMask_;
+    state_ = state;
+    deviceName_ = device;
+    if (openSim_) {
+        // The callback holds the shared state, so a report after Close touches nothing freed.
+        openSim_->connect(simEnd, [state](bool on) { state->reportCarrier(on); });
+    }
+
+    auto alive = std::make_shared<bool>(true);
+    alive_ = alive;
+    try {
+        watch_ = std::make_unique<TCommWatch>(
+            *device_, state_,
+            [this, alive](Notice notice, TCommEventMask events) {
+                // Runs on the watcher thread; the closure runs on the loop's thread, where
+                // Close clears `alive` before anything it points at goes away.
+                loop_.post([this, alive, notice, events] {
+                    if (!*alive)
+                        return;
+                    switch (notice) {
+                    case Notice::Receive:
+                        DoCommReceive();
+                        break;
+                    case Notice::Event:
+                        DoCommEvent(events);
+                        break;
+                    case Notice::Transmit:
+                        DoCommTransmit();
+                        break;
+                    }
+                });
+            },
+            device_->modemLines());
+    } catch (const std::system_error&) {
+        closeDevice();
+        throw ECommOpenError(-3);
+    }
+    device_->setDtr(true);
+}
+
+void TComm::closeDevice() {
+    if (alive_)
+        *alive_ = false;
+    alive_.reset();
+    watch_.reset();
+    if (device_) {
+        device_->setDtr(false);
+        if (openSim_)
+            openSim_->disconnect();
+        device_->purge();
+    }
+    device_.reset();
+    state_.reset();
+    openSim_ = nullptr;
+    modemLines_ = false;
+    deviceName_.clear();
+}
+
+void TComm::Close() {
+    if (!device_)
+        return;
+    closeDevice();
+}
+
+void TComm::Write(const void* buffer, int count) {
+    if (!device_)
+        throw ECommError::notOpen();
+    if (count > outQueueSize_)
+        throw ECommError::tooLong();
+    if (count <= 0)
+        return;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->hungUp)
+            return;
+    }
+    const char* p = static_cast<const char*>(buffer);
+    size_t left = static_cast<size_t>(count);
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
+    bool wrote = false;
+    while (left > 0) {
+        const ssize_t n = device_->writeSome(p, left);
+        if (n > 0) {
+            p += n;
+            left -= static_cast<size_t>(n);
+            wrote = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The transmit queue is full: sleep in poll until the device takes more.
+            const auto wait =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
+                    .count();
+            if (wait <= 0)
+                break;
+            pollfd pfd{device_->fd(), POLLOUT, 0};
+            if (::poll(&pfd, 1, static_cast<int>(wait)) < 0 && errno != EINTR)
+                break;
+            if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))
+                break; // the watcher reports the hang-up
+            continue;
+        }
+        if (n < 0 && isHangUpError(errno))
+            break;
+        throw ECommReadWriteError(n < 0 ? errno : EIO);
+    }
+    if (wrote && eventMask_.contains(evTxempty)) {
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->transmitWatch = true;
+        }
+        state_->wake();
+    }
+}
+
+int TComm::Read(void* buffer, int count) {
+    if (!device_)
+        throw ECommError::notOpen();
+    if (count <= 0)
+        return 0;
+    bool wasFull;
+    size_t n;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        wasFull = state_->rx.size() >= state_->capacity;
+        n = std::min(static_cast<size_t>(count), state_->rx.size());
+        std::memcpy(buffer, state_->rx.data(), n);
+        state_->rx.erase(0, n);
+    }
+    if (wasFull && n > 0)
+        state_->wake(); // the watcher left the device alone while the queue was full
+    return static_cast<int>(n);
+}
+
+void TComm::WriteString(std::string_view text) {
+    Write(text.data(), static_cast<int>(text.size()));
+}
+
+bool TComm::DsrState() const {
+    if (!device_)
+        return false;
+    if (modemLines_) {
+        auto lines = device_->modemLines();
+        return lines && (*lines & TIOCM_DSR) != 0;
+    }
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return !state_->hungUp;
+}
+
+bool TComm::CarrierDetect() const {
+    if (!device_)
+        return false;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->carrier;
+}
+
+void TComm::DoCommReceive() {
+    if (!device_)
+        return;
+    size_t waiting;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        // Bytes that arrive from now on deserve a notification of their own.
+        state_->receivePending = false;
+        waiting = state_->rx.size();
+    }
+    if (waiting > 0 && OnCommReceive)
+        OnCommReceive(*this, static_cast<std::uint16_t>(std::min<size_t>(waiting, 0xFFFF)));
+}
+
+void TComm::DoCommTransmit() {
+    if (!device_ || !OnCommTransmit)
+        return;
+    OnCommTransmit(*this, static_cast<std::uint16_t>(std::min(device_->outQueue(), 0xFFFF)));
+}
+
+void TComm::DoCommEvent(TCommEventMask events) {
+    if (!device_ || !OnCommEvent)
+        return;
+    const TCommEventMask reported =
+        events & TCommEventMask{evBreak, evCts, evDsr, evErr, evRing, evRlsd, evRxflag};
+    if (!reported.empty())
+        OnCommEvent(*this, reported);
+}
+
+} // namespace comm

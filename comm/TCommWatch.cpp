@@ -1,0 +1,175 @@
+#include "comm/TCommWatch.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace comm {
+
+LineState::LineState(size_t cap)
+    : capacity(cap < 1 ? 1 : cap), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (wakeFd < 0)
+        throw ECommOpenError(-2);
+}
+
+LineState::~LineState() {
+    ::close(wakeFd);
+}
+
+void LineState::wake() {
+    const std::uint64_t one = 1;
+    // A full counter still leaves the descriptor readable, which is all a wake-up needs.
+    [[maybe_unused]] ssize_t n = ::write(wakeFd, &one, sizeof one);
+}
+
+void LineState::reportCarrier(bool on) {
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (hungUp || stop || carrier == on)
+            return;
+        carrier = on;
+        carrierChanged = true;
+    }
+    wake();
+}
+
+TCommEventMask modemLineEvents(int before, int after) {
+    const int changed = before ^ after;
+    TCommEventMask events;
+    if (changed & TIOCM_CD)
+        events += evRlsd;
+    if (changed & TIOCM_CTS)
+        events += evCts;
+    if (changed & TIOCM_DSR)
+        events += evDsr;
+    if (changed & TIOCM_RI)
+        events += evRing;
+    return events;
+}
+
+TCommWatch::TCommWatch(Device& device, std::shared_ptr<LineState> state, Notify notify,
+                       std::optional<int> modemLines)
+    : device_(device), state_(std::move(state)), notify_(std::move(notify)), lines_(modemLines) {
+    thread_ = std::thread([this] { run(); });
+}
+
+TCommWatch::~TCommWatch() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->stop = true;
+    }
+    state_->wake();
+    thread_.join();
+}
+
+bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
+    bool got = false;
+    char buf[4096];
+    for (;;) {
+        size_t room;
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            room = state_->capacity - state_->rx.size();
+        }
+        if (room == 0) {
+            drained = false; // the rest waits in the kernel until the queue has room
+            return got;
+        }
+        const ssize_t n = ::read(device_.fd(), buf, room < sizeof buf ? room : sizeof buf);
+        if (n > 0) {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->rx.append(buf, static_cast<size_t>(n));
+            got = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // A hang-up that comes with nothing to read must not be polled for ever.
+            if (revents & (POLLHUP | POLLERR | POLLNVAL))
+                lost = true;
+            drained = true;
+            return got;
+        }
+        // End of stream, or EIO / ECONNRESET and the like: the line is gone.
+        lost = true;
+        drained = true;
+        return got;
+    }
+}
+
+void TCommWatch::run() {
+    for (;;) {
+        bool watchFd, timed;
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            if (state_->stop)
+                return;
+            // With a full queue the descriptor is left out, or a pending hang-up would wake
+            // the poll at once, again and again.
+            watchFd = !state_->hungUp && state_->rx.size() < state_->capacity;
+            timed = (lines_ && !state_->hungUp) || state_->transmitWatch;
+        }
+        pollfd fds[2] = {{state_->wakeFd, POLLIN, 0},
+                         {watchFd ? device_.fd() : -1, POLLIN | POLLRDHUP, 0}};
+        if (::poll(fds, 2, timed ? kLinePollMs : -1) < 0 && errno != EINTR)
+            return; // cannot happen with valid descriptors; better silent than spinning
+        if (fds[0].revents & POLLIN) {
+            std::uint64_t count;
+            [[maybe_unused]] ssize_t n = ::read(state_->wakeFd, &count, sizeof count);
+        }
+
+        // Read whenever the descriptor is watched, not only when poll said so: an
+        // out-of-band carrier change must not overtake bytes sent before it.
+        bool drained = !watchFd, lost = false, got = false;
+        if (watchFd)
+            got = readAvailable(fds[1].revents, drained, lost);
+        std::optional<int> lines;
+        if (lines_ && !lost)
+            lines = device_.modemLines();
+
+        bool postReceive = false, postTransmit = false;
+        TCommEventMask events;
+        {
+            std::lock_guard<std::mutex> lock(state_->mutex);
+            if (state_->stop)
+                return;
+            if (lines) {
+                events = modemLineEvents(*lines_, *lines);
+                lines_ = lines;
+                state_->carrier = (*lines & TIOCM_CD) != 0;
+            }
+            if (state_->carrierChanged && (drained || lost)) {
+                state_->carrierChanged = false;
+                events += evRlsd;
+            }
+            if (lost && !state_->hungUp) {
+                state_->hungUp = true;
+                if (state_->carrier)
+                    events += evRlsd;
+                state_->carrier = false;
+                state_->carrierChanged = false;
+            }
+            if (got && !state_->receivePending) {
+                state_->receivePending = true;
+                postReceive = true;
+            }
+            if (state_->transmitWatch && (state_->hungUp || device_.outQueue() == 0)) {
+                state_->transmitWatch = false;
+                postTransmit = state_->eventMask.contains(evTxempty);
+            }
+            events = events & state_->eventMask &
+                     TCommEventMask{evBreak, evCts, evDsr, evErr, evRing, evRlsd, evRxflag};
+        }
+        if (postReceive)
+            notify_(Notice::Receive, {});
+        if (!events.empty())
+            notify_(Notice::Event, events);
+        if (postTransmit)
+            notify_(Notice::Transmit, {});
+    }
+}
+
+} // namespace comm

@@ -1,0 +1,93 @@
+#pragma once
+// The watcher of one open port. Its thread waits in poll() on the device and on a wake-up
+// eventfd, moves received bytes into the port's receive queue, follows the carrier, and
+// tells the component what happened through a notify function that posts to the loop's
+// thread. It never runs a handler itself and never waits for the loop, so stopping it (the
+// destructor) always returns promptly.
+//
+// What a wake-up reports, in this order: the bytes that arrived (one receive notice while
+// the last one is still unhandled), then the line events of the same wake-up (a carrier
+// drop that came with the last bytes is reported too), then an emptied transmit queue.
+//
+// Carrier: on a tty with modem lines it is DCD, read with TIOCMGET at each wake-up and at
+// least every kLinePollMs. TIOCMIWAIT would wake at once but blocks in an ioctl that the
+// wake-up descriptor cannot interrupt, and many USB adapters lack it; a 20 ms poll costs
+// nothing and keeps Close prompt. Without modem lines (pseudo-terminal, TCP) the carrier is
+// up until the far end hangs up; the simulated line reports it out of band (reportCarrier).
+// A hang-up of any device drops the carrier for good and the descriptor is no longer
+// watched, so it is reported once.
+#include "comm/CommTypes.h"
+#include "comm/Device.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace comm {
+
+inline constexpr int kLinePollMs = 20;
+
+// What the component and its watcher share while a port is open. Everything but wakeFd is
+// guarded by `mutex`. Owned jointly, so an out-of-band carrier report that comes late finds
+// it still there.
+struct LineState {
+    // Throws ECommOpenError(-2) when the eventfd cannot be made.
+    explicit LineState(size_t capacity);
+    ~LineState();
+    LineState(const LineState&) = delete;
+    LineState& operator=(const LineState&) = delete;
+
+    // Makes the watcher look again (at the queue, the flags, the mask). Any thread.
+    void wake();
+    // A carrier change that the device cannot show in its byte stream. Any thread. Ignored
+    // once the line hung up or the watcher stopped.
+    void reportCarrier(bool on);
+
+    std::mutex mutex;
+    std::string rx; // the receive queue, oldest byte first
+    size_t capacity;
+    bool receivePending = false; // a receive notice is posted and not yet handled
+    bool transmitWatch = false;  // a write is waiting to be reported as sent
+    bool hungUp = false;         // the far end or the device went away
+    bool carrier = false;
+    bool carrierChanged = false; // an out-of-band change not yet reported
+    bool stop = false;
+    TCommEventMask eventMask;
+    const int wakeFd;
+};
+
+enum class Notice { Receive, Event, Transmit };
+using Notify = std::function<void(Notice, TCommEventMask events)>;
+
+// The line events that a change of the modem-line bits from `before` to `after` raises.
+TCommEventMask modemLineEvents(int before, int after);
+
+class TCommWatch {
+public:
+    // Starts the thread (std::system_error when it cannot). `device` and `notify` must stay
+    // valid until the watcher is destroyed. `modemLines` is the device's modem-line state at
+    // open, or nothing for a device without them.
+    TCommWatch(Device& device, std::shared_ptr<LineState> state, Notify notify,
+               std::optional<int> modemLines);
+    // Stops and joins the thread.
+    ~TCommWatch();
+    TCommWatch(const TCommWatch&) = delete;
+    TCommWatch& operator=(const TCommWatch&) = delete;
+
+private:
+    void run();
+    // Reads what the device has into the receive queue. `drained` is true when nothing is
+    // left unread, `lost` when the device hung up.
+    bool readAvailable(short revents, bool& drained, bool& lost);
+
+    Device& device_;
+    std::shared_ptr<LineState> state_;
+    Notify notify_;
+    std::optional<int> lines_;
+    std::thread thread_;
+};
+
+} // namespace comm

@@ -1,0 +1,127 @@
+#pragma once
+// Shared pieces of the serial-line tests: a loop that counts what is posted to it, a
+// pseudo-terminal pair, a data folder naming COM1's device, and a recorder of notifications.
+#include "base/LineFile.h"
+#include "base/Sjis.h"
+#include "base/VirtualLoop.h"
+#include "comm/TComm.h"
+#include "tests/support/TempDir.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+namespace comm_test {
+
+// Long enough for a loaded machine under a sanitizer; a passing test never waits it out.
+inline constexpr std::chrono::milliseconds kBound{10'000};
+
+class CountingLoop : public base::VirtualLoop {
+public:
+    void post(std::function<void()> fn) override {
+        ++posts;
+        VirtualLoop::post(std::move(fn));
+    }
+    std::atomic<int> posts{0};
+};
+
+// Runs posted work until `done` holds; false when nothing more was posted within the bound.
+inline bool runUntil(base::VirtualLoop& loop, const std::function<bool()>& done) {
+    for (loop.runPending(); !done(); loop.runPending())
+        if (!loop.waitForPost(kBound))
+            return false;
+    return true;
+}
+
+inline int threadCount() {
+    int n = 0;
+    DIR* d = ::opendir("/proc/self/task");
+    while (dirent* e = ::readdir(d))
+        n += e->d_name[0] != '.';
+    ::closedir(d);
+    return n;
+}
+
+inline std::int32_t openErrorCode(comm::TComm& c) {
+    try {
+        c.Open();
+    } catch (const comm::ECommOpenError& e) {
+        EXPECT_EQ(e.what(),
+                  base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(e.ErrorCode));
+        EXPECT_FALSE(c.isOpen());
+        return e.ErrorCode;
+    }
+    return 0;
+}
+
+// The test holds the master; TComm opens the slave by its path.
+struct Pty {
+    Pty() : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC)) {
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0)
+            std::abort();
+        slave = ::ptsname(master);
+    }
+    ~Pty() { closeMaster(); }
+    void closeMaster() {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    std::string readMaster(size_t n) const { // blocks until n bytes came
+        std::string out(n, '\0');
+        size_t got = 0;
+        for (ssize_t r; got < n && (r = ::read(master, &out[got], n - got)) > 0;)
+            got += static_cast<size_t>(r);
+        return out.substr(0, got);
+    }
+    int master;
+    std::string slave;
+};
+
+// What a TComm reported, in order: "rx:<bytes>" (consecutive receives merged, since how
+// bytes split into notifications is up to the watcher's timing) and "carrier:on|off" for
+// each evRlsd event. The receive handler reads what it was told is waiting.
+struct Recorder {
+    explicit Recorder(comm::TComm& comm) {
+        comm.OnCommReceive = [this](comm::TComm& c, std::uint16_t size) {
+            onLoopThread = onLoopThread && std::this_thread::get_id() == loopThread;
+            std::string buf(size, '\0');
+            buf.resize(c.Read(buf.data(), size));
+            received += buf;
+            ++notifications;
+            if (log.empty() || log.back().rfind("rx:", 0) != 0)
+                log.push_back("rx:");
+            log.back() += buf;
+        };
+        comm.OnCommEvent = [this](comm::TComm& c, comm::TCommEventMask events) {
+            onLoopThread = onLoopThread && std::this_thread::get_id() == loopThread;
+            EXPECT_EQ(events, comm::TCommEventMask{comm::evRlsd});
+            ++notifications;
+            ++carrierEvents;
+            log.push_back(c.CarrierDetect() ? "carrier:on" : "carrier:off");
+        };
+    }
+    std::thread::id loopThread = std::this_thread::get_id();
+    bool onLoopThread = true;
+    int notifications = 0, carrierEvents = 0;
+    std::string received;
+    std::vector<std::string> log;
+};
+
+// A TComm on COM1 = `device` (named in COMPORTS.DAT; TARNO_COM1 cleared), on a counting loop.
+struct Port {
+    explicit Port(const std::string& device) {
+        ::unsetenv("TARNO_COM1");
+        base::replaceLines(dir.file("COMPORTS.DAT"), {device});
+        comm.setComPortsFolder(dir.path());
+    }
+    testing_support::TempDir dir;
+    CountingLoop loop;
+    comm::TComm comm{loop};
+};
+
+} // namespace comm_test

@@ -1,0 +1,143 @@
+// A TComm over the simulated line (a socket pair) and over TCP to a loopback listener.
+#include "tests/comm/LineFixtures.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+using namespace comm;
+using namespace comm_test;
+
+namespace {
+
+// The far end of "sim:" as the test plays it.
+struct FakeSimLine : SimLine {
+    void connect(int f, std::function<void(bool)> c) override {
+        fd = f;
+        carrier = std::move(c);
+        if (onConnect)
+            onConnect();
+    }
+    void disconnect() override {
+        ++disconnects;
+        ::close(fd);
+    }
+    void send(const std::string& bytes) const {
+        ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
+    int fd = -1, disconnects = 0;
+    std::function<void(bool)> carrier;
+    std::function<void()> onConnect;
+};
+
+struct SimPort : Port {
+    SimPort() : Port("sim:") { comm.setSimLine(&line); }
+    FakeSimLine line;
+};
+
+// A listening socket on 127.0.0.1 with a port of the system's choice.
+struct Listener {
+    Listener() : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd, 4) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            std::abort();
+        device = "tcp:127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    }
+    ~Listener() { ::close(fd); }
+    int fd;
+    std::string device;
+};
+
+} // namespace
+
+TEST(SocketLine, RefusedMalformedAndUnattendedLinesDoNotOpen) {
+    std::string refused;
+    {
+        Listener gone;
+        refused = gone.device;
+    }
+    for (const std::string& device :
+         {refused, std::string("tcp:127.0.0.1"), std::string("tcp:127.0.0.1:99999"),
+          std::string("tcp::23"), std::string("sim:")}) { // sim: with no simulator set
+        Port p(device);
+        EXPECT_EQ(openErrorCode(p.comm), -1) << device;
+    }
+}
+
+TEST(SocketLine, SimCarrierReportsFromAnyThreadFollowTheBytesSentBeforeThem) {
+    SimPort p;
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.comm.Open();
+    EXPECT_FALSE(p.comm.CarrierDetect()); // the modem has not connected yet
+    EXPECT_TRUE(p.comm.DsrState());
+    std::thread([&] {
+        p.line.send("CONNECT 9600\r\n");
+        p.line.carrier(true);
+    }).join();
+    EXPECT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    p.comm.WriteString("ATH\r\n");
+    char buf[5];
+    ASSERT_EQ(::recv(p.line.fd, buf, 5, MSG_WAITALL), 5);
+    EXPECT_EQ(std::string(buf, 5), "ATH\r\n");
+    std::thread([&] {
+        p.line.send("NO CARRIER\r\n");
+        p.line.carrier(false);
+    }).join();
+    EXPECT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 2; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"rx:CONNECT 9600\r\n", "carrier:on",
+                                                 "rx:NO CARRIER\r\n", "carrier:off"}));
+    EXPECT_TRUE(rec.onLoopThread);
+
+    auto lateCarrier = p.line.carrier;
+    p.comm.Close();
+    EXPECT_EQ(p.line.disconnects, 1);
+    lateCarrier(true); // a report after disconnect touches nothing
+    EXPECT_EQ(p.loop.runPending(), 0);
+    EXPECT_EQ(p.loop.posts, rec.notifications);
+}
+
+TEST(SocketLine, BytesAndAHangUpInOneWakeUpGiveBothInThatOrder) {
+    SimPort p;
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.line.onConnect = [&] { // all inside Open, before the watcher has looked once
+        p.line.carrier(true);
+        p.line.send("GOOD BYE\r\n");
+        ::shutdown(p.line.fd, SHUT_RDWR);
+    };
+    p.comm.Open();
+    EXPECT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"rx:GOOD BYE\r\n", "carrier:off"}));
+    EXPECT_FALSE(p.comm.DsrState());
+    p.comm.Close();
+    EXPECT_EQ(p.loop.posts, rec.notifications);
+}
+
+TEST(SocketLine, TcpBytesBothWaysThenThePeerClosingIsOneCarrierLoss) {
+    Listener host;
+    Port p(host.device);
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.comm.Open();
+    const int peer = ::accept(host.fd, nullptr, nullptr);
+    ASSERT_GE(peer, 0);
+    EXPECT_TRUE(p.comm.CarrierDetect());
+    ASSERT_EQ(::send(peer, "Welcome\r\n", 9, 0), 9);
+    EXPECT_TRUE(runUntil(p.loop, [&] { return rec.received == "Welcome\r\n"; }));
+    p.comm.WriteString("Q\r");
+    char buf[2];
+    ASSERT_EQ(::recv(peer, buf, 2, MSG_WAITALL), 2);
+    EXPECT_EQ(std::string(buf, 2), "Q\r");
+    ASSERT_EQ(::send(peer, "bye\r\n", 5, 0), 5);
+    ::close(peer);
+    EXPECT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"rx:Welcome\r\nbye\r\n", "carrier:off"}));
+    p.comm.WriteString("ATH\r\n"); // to a closed peer: neither an error nor SIGPIPE
+    p.comm.Close();
+    EXPECT_EQ(p.loop.posts, rec.notifications);
+}
