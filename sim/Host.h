@@ -108,6 +108,8 @@ private:
     void compose(PostRecord post, std::string refusal);
     void askSavePost(PostRecord post, std::string refusal);
     bool refusesWriting(const MessageBoard& b) const;
+    // Asks for the addressee; an unknown ID ends the command at the main prompt.
+    void askRecipient(std::function<void(const std::string& id)> then);
     void mail();
     void askMailGroup(MailRecord m);
     void askMailTitle(MailRecord m);

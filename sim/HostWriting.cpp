@@ -147,16 +147,23 @@ void Host::askSavePost(PostRecord post, std::string refusal) {
 
 // ---- mail -----------------------------------------------------------------------------
 
-void Host::mail() {
-    ask(sj(u8"宛先ID>"), [this](const std::string& id) {
-        MailRecord m;
-        m.to = base::trim(id);
-        if (!data_.member(m.to)) {
+void Host::askRecipient(std::function<void(const std::string& id)> then) {
+    ask(sj(u8"宛先ID>"), [this, then](const std::string& answer) {
+        const std::string id = base::trim(answer);
+        if (!data_.member(id)) {
             say(sj(u8"そのIDは登録されていません。"));
             flushTypeAhead();
             mainMenu();
             return;
         }
+        then(id);
+    });
+}
+
+void Host::mail() {
+    askRecipient([this](const std::string& id) {
+        MailRecord m;
+        m.to = id;
         if (options_.groupMail)
             askMailGroup(m);
         else
@@ -227,16 +234,10 @@ void Host::askSaveMail(MailRecord m) {
 // ---- binary mail ----------------------------------------------------------------------
 
 void Host::binaryMail() {
-    ask(sj(u8"宛先ID>"), [this](const std::string& id) {
+    askRecipient([this](const std::string& id) {
         UploadRecord u;
         u.binaryMail = true;
-        u.to = base::trim(id);
-        if (!data_.member(u.to)) {
-            say(sj(u8"そのIDは登録されていません。"));
-            flushTypeAhead();
-            mainMenu();
-            return;
-        }
+        u.to = id;
         if (options_.groupMail)
             askBinaryGroup(u);
         else
