@@ -108,6 +108,8 @@ private:
     void compose(PostRecord post, std::string refusal);
     void askSavePost(PostRecord post, std::string refusal);
     bool refusesWriting(const MessageBoard& b) const;
+    // A Yes/No question; No cancels the command and returns to the main prompt.
+    void confirm(const std::string& prompt, std::function<void()> then);
     // Asks for the addressee; an unknown ID ends the command at the main prompt.
     void askRecipient(std::function<void(const std::string& id)> then);
     void mail();

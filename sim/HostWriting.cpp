@@ -66,15 +66,19 @@ void Host::reply() {
                 if (refusesWriting(*b))
                     refusal = text::writeRefused();
             }
-            ask(sj(u8"よろしいですか (Y/N)>"), [this, p, refusal](const std::string& yn) {
-                if (!isYes(yn)) {
-                    say(cancelled());
-                    mainMenu();
-                    return;
-                }
-                compose(p, refusal);
-            });
+            confirm(sj(u8"よろしいですか (Y/N)>"), [this, p, refusal] { compose(p, refusal); });
         });
+    });
+}
+
+void Host::confirm(const std::string& prompt, std::function<void()> then) {
+    ask(prompt, [this, then](const std::string& yn) {
+        if (!isYes(yn)) {
+            say(cancelled());
+            mainMenu();
+            return;
+        }
+        then();
     });
 }
 
@@ -93,14 +97,7 @@ void Host::newMessage() {
             } else {
                 refusal = sj(u8"そのボードはありません。");
             }
-            ask(sj(u8"よろしいですか (Y/N)>"), [this, p, refusal](const std::string& yn) {
-                if (!isYes(yn)) {
-                    say(cancelled());
-                    mainMenu();
-                    return;
-                }
-                compose(p, refusal);
-            });
+            confirm(sj(u8"よろしいですか (Y/N)>"), [this, p, refusal] { compose(p, refusal); });
         });
     });
 }
@@ -202,12 +199,7 @@ void Host::askMailTitle(MailRecord m) {
             return;
         }
         m.title = title;
-        ask(sj(u8"よろしいですか (Y/N)>"), [this, m](const std::string& yn) mutable {
-            if (!isYes(yn)) {
-                say(cancelled());
-                mainMenu();
-                return;
-            }
+        confirm(sj(u8"よろしいですか (Y/N)>"), [this, m]() mutable {
             say(textPrompt());
             readText([this, m](const base::Lines& body) mutable {
                 m.body = body;
@@ -269,12 +261,7 @@ void Host::askBinaryFile(UploadRecord u) {
             return;
         }
         u.name = n.substr(0, kMaxFileName);
-        ask(sj(u8"転送しますか (Y/N)>"), [this, u](const std::string& yn) mutable {
-            if (!isYes(yn)) {
-                say(cancelled());
-                mainMenu();
-                return;
-            }
+        confirm(sj(u8"転送しますか (Y/N)>"), [this, u]() mutable {
             ask(sj(u8"コメントを書きますか (Y/N)>"), [this, u](const std::string& yn) mutable {
                 if (!isYes(yn)) {
                     askSendBinary(u);
