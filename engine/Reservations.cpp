@@ -1,0 +1,305 @@
+// The rules that carry out reservations: postings (replies, new messages, mail) with their
+// body lines, list and message reads, downloads, uploads and binary mail.
+#include "engine/VazevModel.h"
+
+#include "base/Path.h"
+#include "base/Sjis.h"
+#include "base/Text.h"
+
+namespace engine {
+
+using base::contains;
+using base::equals;
+using base::sj;
+using base::startsWith;
+
+namespace {
+
+constexpr const char8_t* kCtrlX = u8"CTRL-X で中断します。";
+
+// At most `n` bytes of s, one less when the cut would split a double-byte character.
+std::string cutChars(std::string_view s, int n) {
+    if (n <= 0)
+        return {};
+    if (static_cast<int>(s.size()) <= n)
+        return std::string(s);
+    int len = 0;
+    while (len < n) {
+        int step = base::isLeadByte(s[static_cast<size_t>(len)]) ? 2 : 1;
+        if (len + step > n)
+            break;
+        len += step;
+    }
+    return std::string(s.substr(0, static_cast<size_t>(len)));
+}
+
+// The board or address of a header: between its first ":" and its first "#".
+std::string boardOf(const std::string& h) {
+    const int colon = base::pos(":", h);
+    return base::copy(h, colon + 1, base::pos("#", h) - colon - 1);
+}
+
+// What follows the first "#", at most n bytes.
+std::string afterHash(const std::string& h, int n) {
+    return cutChars(base::copyFrom(h, base::pos("#", h) + 1), n);
+}
+
+// An upload's title (between "#" and the first "|") and path (after that "|"). The "|" is
+// looked for as a character, never as the second byte of a Japanese one.
+std::string uploadTitle(const std::string& h) {
+    const std::string rest = base::copyFrom(h, base::pos("#", h) + 1);
+    const int bar = base::findDelimiter(rest, '|');
+    return bar ? base::copy(rest, 1, bar - 1) : rest;
+}
+std::string uploadPath(const std::string& h) {
+    const std::string rest = base::copyFrom(h, base::pos("#", h) + 1);
+    const int bar = base::findDelimiter(rest, '|');
+    return bar ? cutChars(base::copyFrom(rest, bar + 1), 128) : std::string();
+}
+
+// The file name of a stored path: what follows its last "\" or ":".
+std::string fileNameOf(const std::string& path) {
+    const int cut =
+        std::max(base::findLastDelimiter(path, '\\'), base::findLastDelimiter(path, ':'));
+    return base::copyFrom(path, cut + 1);
+}
+
+std::string transferPath(const std::string& item) {
+    return startsWith(item, "BMAIL") ? afterHash(item, 128) : uploadPath(item);
+}
+
+} // namespace
+
+// ---- Postings ----
+
+void VazevModel::resRule(const std::string& S) {
+    currentPosting_ = S;
+    const std::string board = boardOf(S);
+    const std::string number = afterHash(S, 5);
+    send("ER;" + board + ";" + number + ";Y\r");
+    writeStart_ = writePointer_;
+    advance();
+    stay("WRITE");
+    setStatus(sj(u8"レスを書きこみ中  board :") + board + "  No. " + number);
+}
+
+void VazevModel::newwRule(const std::string& S) {
+    currentPosting_ = S;
+    const std::string board = boardOf(S);
+    const std::string title = afterHash(S, 50);
+    send("EW;" + board + ";" + title + ";Y\r");
+    writeStart_ = writePointer_;
+    advance();
+    stay("WRITE");
+    setStatus(sj(u8"新規書き込み中  board: ") + board + "  Title: " + title);
+}
+
+void VazevModel::mailRule(const std::string& S) {
+    currentPosting_ = S;
+    const std::string address = boardOf(S);
+    send("EM\r" + address + "\r");
+    stay("M2");
+    setStatus(sj(u8"メール書き込み中  board: ") + address + "  Title: ");
+}
+
+void VazevModel::m2Rule(const std::string& K, const std::string& L) {
+    if (!contains(L, "C:cancel 0:end)>")) {
+        stay("M2");
+        return;
+    }
+    if (contains(L, "G:group")) {
+        send("0\r");
+        setStatus(sj(u8"ホストの設定を同報と判定しました．メール書き込み中  board: ") + K +
+                  "  Title: ");
+    }
+    send(afterHash(K, 50) + "\r" + "Y" + "\r");
+    writeStart_ = writePointer_;
+    advance();
+    stay("WRITE");
+}
+
+// Body lines go out one per step, at most ten ahead of the host's echo.
+void VazevModel::writeRule(const std::string& K, const std::string& L) {
+    if (!equals(K, "//")) {
+        if (contains(L, sj(u8"そのボードには書き込めません。"))) {
+            errorLog_.add(">> " + status_);
+            setStatus(sj(u8"書込み可能なボードではありません."));
+            logError(status_);
+        }
+        stay("WRITE");
+        if (linesSent_ - (writePointer_ - writeStart_) < 10) {
+            advance();
+            send(K + "\r");
+            ++linesSent_;
+        }
+        return;
+    }
+    send("//\rS\r");
+    postedReservation_ = currentPosting_;
+    linesSent_ = 0;
+    stay("WAITMENU");
+}
+
+// ---- List and message reads: deleted as soon as they are asked for ----
+
+void VazevModel::listReadRule(const std::string& S) {
+    KillYoyaku(S);
+    const std::string board = boardOf(S);
+    const std::string number = afterHash(S, 5);
+    std::string sent;
+    std::string text;
+    if (startsWith(S, "MLISTDOWN")) {
+        sent = "R;" + board + ";L;" + number + ";0;0\r";
+        text = sj(u8"メッセージボート：メッセージ一覧の読み取り中．") + "R;" + board + ";" +
+               number + ";L" + "\r";
+    } else if (startsWith(S, "FLISTDOWN")) {
+        sent = "F;" + board + ";L;" + number + ";0;0\r";
+        text = sj(u8"ファイルボード：登録ファイル一覧の読み取り中．") + "R;" + board + ";" +
+               number + ";L" + "\r";
+    } else {
+        sent = "R;" + board + ";I;" + number + ";0;0;0\r";
+        text = sj(u8"メッセージボート：メッセージの読み取り中．") + board + "/" + number;
+    }
+    // Like every reading command, the answer is awaited from the next line on, so the
+    // prompt the command was typed at cannot be taken for the menu after its output.
+    waitNextLine_ = true;
+    send(sent);
+    stay("WAITMENU");
+    setStatus(text);
+}
+
+// ---- Downloads ----
+
+void VazevModel::fdownRule(const std::string& S) {
+    currentTransfer_ = S;
+    const std::string board = boardOf(S);
+    const std::string number = afterHash(S, 5);
+    send("F;" + board + ";MD" + number + ";Y;0\r");
+    stay("DOWNLOAD1");
+    setStatus(sj(u8"ファイルボート：データのﾀﾞｳﾝﾛｰﾄﾞ中．") + board + number);
+}
+
+void VazevModel::download1Rule(const std::string& P) {
+    if (equals(P, sj(kCtrlX))) {
+        startDownload();
+        stay("WAITTRAN");
+    } else {
+        stay("DOWNLOAD1");
+    }
+}
+
+void VazevModel::startDownload() {
+    if (transfer_) {
+        transfer_->startDownload();
+        return;
+    }
+    setStatus(sj(u8"[MLINK] ﾀﾞｳﾝﾛｰﾄﾞ :  タイムアウト"));
+    logError(status_);
+}
+
+void VazevModel::startUpload(const std::string& path) {
+    if (transfer_) {
+        transfer_->startUpload(path);
+        return;
+    }
+    setStatus(sj(u8"[MLINK] -ヘッダ送信- ｱｯﾌﾟﾛｰﾄﾞ : 時間切れ."));
+    logError(status_);
+}
+
+// ---- Uploads and binary mail ----
+
+void VazevModel::upfileRule(const std::string& S, const std::string& L) {
+    if (!startsWith(S, "UPFILE2")) {
+        currentTransfer_ = S;
+        uploadSent_ = true;
+        const std::string board = boardOf(S);
+        send("F;" + board + ";MU;" + cutChars(fileNameOf(uploadPath(S)), 12) + "\r");
+        stay("UPFILE2");
+        setStatus(sj(u8"バイナリファイル転送：ﾒｯｾｰｼﾞ送信中") + board + uploadTitle(S));
+        return;
+    }
+    stay("UPFILE2");
+    const std::string title = uploadTitle(currentTransfer_);
+    if (contains(L, sj(u8"同名ファイルがあります。いいですか"))) {
+        uploadSent_ = true;
+        send("Y;" + title + ";Y\r");
+        advance();
+        stay("UPLOAD1");
+    } else if (contains(L, sj(u8"コメント"))) {
+        uploadSent_ = true;
+        send(title + ";Y\r");
+        advance();
+        stay("UPLOAD1");
+    }
+}
+
+// Comment lines go out one per received line (UploadSent is cleared at each CR).
+void VazevModel::upload1Rule(const std::string& K) {
+    stay("UPLOAD1");
+    if (uploadSent_)
+        return;
+    uploadSent_ = true;
+    if (!equals(K, "//")) {
+        send(K + "\r");
+        advance();
+        return;
+    }
+    send(contains(currentTransfer_, "BMAIL") ? "//\rS\rM\r" : "//\rS\r");
+    stay("UPLOAD2");
+}
+
+void VazevModel::upload2Rule(const std::string& P) {
+    if (!equals(P, sj(kCtrlX))) {
+        stay("UPLOAD2");
+        return;
+    }
+    const bool bmail = startsWith(currentTransfer_, "BMAIL");
+    const std::string path = transferPath(currentTransfer_);
+    const std::string title = bmail ? std::string("BMAIL") : uploadTitle(currentTransfer_);
+    setStatus(sj(u8"バイナリデータをｱｯﾌﾟﾛｰﾄﾞ中") + boardOf(currentTransfer_) + title + path);
+    stay("WAITTRAN");
+    startUpload(path);
+}
+
+void VazevModel::bmailRule(const std::string& S) {
+    currentTransfer_ = S;
+    uploadSent_ = true;
+    advance();
+    const std::string address = boardOf(S);
+    send("EB;" + address + "\r");
+    stay("BM2");
+    setStatus(sj(u8"メール：ﾒｯｾｰｼﾞ送信中") + address + transferPath(S));
+}
+
+void VazevModel::bm2Rule(const std::string& L) {
+    if (!contains(L, ":end")) {
+        stay("BM2");
+        return;
+    }
+    const std::string path = transferPath(currentTransfer_);
+    uploadSent_ = true;
+    if (!contains(L, sj(u8"同報"))) {
+        send(fileNameOf(path) + "\r" + "Y;Y\r");
+    } else {
+        send("0\r" + fileNameOf(path) + "\r" + "Y;Y\r");
+        setStatus(sj(u8"ホストの設定を同報と判定しました．メール書き込み中") +
+                  boardOf(currentTransfer_) + path);
+    }
+    stay("UPLOAD1");
+}
+
+// The host's word on a transfer: done (the reservation goes), or failed or back at a menu
+// (it stays for the next run). Only one answer is sent for one step.
+void VazevModel::waitTranRule(const std::string& L, const std::string& P) {
+    stay("WAITTRAN");
+    if (contains(L, sj(u8"転送終了")) || contains(P, sj(u8"転送終了"))) {
+        send("0;0\r");
+        KillYoyaku(currentTransfer_);
+        stay("WAITMENU");
+    } else if (contains(L, sj(u8"失敗")) || startsWith(L, "MAIN") || startsWith(L, "FILE ")) {
+        send("0;0\r");
+        stay("WAITMENU");
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,309 @@
+// A run from its start to its end: the capture log, the port, the engine tick with its
+// watchdog, the hang-up and the end-of-run sequence.
+#include "engine/VazevModel.h"
+
+#include "base/Path.h"
+#include "base/Sjis.h"
+#include "base/Text.h"
+
+#include <random>
+
+namespace engine {
+
+namespace {
+
+int defaultRandomDigit() {
+    static std::mt19937 gen{std::random_device{}()};
+    return std::uniform_int_distribution<int>(0, 9)(gen);
+}
+
+} // namespace
+
+VazevModel::VazevModel(Deps d)
+    : loop_(d.loop), port_(d.port), nets_(d.nets), modems_(d.modems), macro_(d.macro),
+      errorLog_(d.errorLog), host_(d.host), folder_(std::move(d.folder)),
+      randomDigit_(defaultRandomDigit), lines_(kLineCount), ring_(kRingSize),
+      tick_(d.loop, kTickMs, [this] { Timer2Timer(); }),
+      hangUpTimer_(d.loop, kGuardMs, [this] { hangUpStep(); }) {}
+
+VazevModel::~VazevModel() {
+    closeCaptureLog();
+}
+
+const shell::ModemSetting& VazevModel::modem() const {
+    return modems_[static_cast<size_t>(modemSetting_)];
+}
+
+std::string VazevModel::netField(int k) const {
+    return nets_.field(netIndex_, k);
+}
+
+std::string VazevModel::stampNow() const {
+    base::LocalDateTime t = loop_.localNow();
+    return base::shortDate(t) + " " + base::longTime(t);
+}
+
+void VazevModel::setStatus(const std::string& sjisText) {
+    status_ = sjisText;
+    if (view_)
+        view_->status(sjisText);
+}
+
+void VazevModel::logError(const std::string& text) {
+    errorLog_.add(base::ErrorLog::stamped(loop_.localNow(), text));
+}
+
+void VazevModel::beep() {
+    if (view_)
+        view_->beep();
+}
+
+// ---- Capture log ----
+
+std::string VazevModel::monthlyLogPath() const {
+    std::string shortName = netField(shell::kShortName);
+    std::string date = base::shortDate(loop_.localNow());
+    return shortName + "\\" + shortName + base::copy(date, 1, 2) + base::copy(date, 4, 2) + ".LOG";
+}
+
+bool VazevModel::openCaptureLog() {
+    closeCaptureLog();
+    capture_ = std::fopen(base::joinPath(folder_, kCaptureLog).c_str(), "wb");
+    if (!capture_)
+        return false;
+    writeCaptureLine("*- TRN_TMP_LOG_FILE -*");
+    writeCaptureLine(monthlyLogPath());
+    writeCaptureLine(std::to_string(netNo_));
+    writeCaptureLine("----------------------------");
+    writeCaptureLine("    " + stampNow());
+    writeCaptureLine("----------------------------");
+    std::fflush(capture_);
+    return true;
+}
+
+void VazevModel::writeCaptureLine(const std::string& line) {
+    if (!capture_)
+        return;
+    std::fwrite(line.data(), 1, line.size(), capture_);
+    std::fwrite("\r\n", 1, 2, capture_);
+}
+
+void VazevModel::closeCaptureLog() {
+    if (capture_) {
+        std::fclose(capture_);
+        capture_ = nullptr;
+    }
+}
+
+// ---- Start ----
+
+void VazevModel::AutoLoginClick() {
+    if (running_)
+        return;
+    netIndex_ = macro_.selectedNet();
+    netNo_ = macro_.currentNet();
+    int setting = base::strToIntDef(netField(shell::kModemSetNo), 0);
+    modemSetting_ = (setting >= 0 && setting < shell::kModemSettings) ? setting : 0;
+    commands_ = macro_.commandList();
+
+    running_ = true;
+    connected_ = false;
+    linesSent_ = 0;
+    writeStart_ = 0;
+    lines_.assign(kLineCount, std::string());
+    readPointer_ = writePointer_ = 1;
+    currentPosting_.clear();
+    postedReservation_.clear();
+    currentTransfer_.clear();
+    mailDeleteReply_ = "Y";
+    waitNextLine_ = false;
+    uploadSent_ = false;
+    receiveMode_ = 0;
+    crRetries_ = 0;
+    idleTicks_ = 0;
+    lastMacroPointer_ = -1;
+    lastLine_.clear();
+    tableFull_ = false;
+    hangUpPhase_ = HangUp::None;
+    macroPointer_ = 0;
+    stateOverride_ = "*";
+
+    const std::string startStamp = stampNow();
+    if (!openCaptureLog()) {
+        setStatus(base::sj(u8"キャプチャログ VESPARI.LOG を作成できません."));
+        errorLog_.add(startStamp + status_);
+        COMABORT();
+        return;
+    }
+    if (!port_.open(modem().port, modem().baudRate)) {
+        setStatus(base::sj(u8"通信ポートをオープンできません."));
+        errorLog_.add(startStamp + status_);
+        COMABORT();
+        return;
+    }
+    std::fflush(capture_);
+    startTick();
+}
+
+void VazevModel::startTick() {
+    tick_.setEnabled(true);
+}
+
+void VazevModel::stopTick() {
+    tick_.setEnabled(false);
+}
+
+// ---- The engine tick ----
+
+void VazevModel::Timer2Timer() {
+    if (macroPointer_ != lastMacroPointer_)
+        crRetries_ = 0;
+    lastMacroPointer_ = macroPointer_;
+    if (view_)
+        view_->blinkCursor(cursorPhase_);
+
+    Command();
+    if (!tick_.enabled())
+        return; // the step ended the run or started the hang-up
+
+    if (view_)
+        view_->counters(countersText());
+    const std::string& current = lines_[static_cast<size_t>(writePointer_)];
+    if (current != lastLine_ && view_)
+        view_->redraw();
+
+    if (current != lastLine_ || !keyGard_ || (transfer_ && transfer_->visible())) {
+        idleTicks_ = 0;
+    } else {
+        if (!lastLine_.empty() && idleTicks_ > 34 && macroPointer_ > 1) {
+            setStatus(base::sj(u8"[CR]を送信しました．"));
+            send("\r");
+            idleTicks_ = 0;
+            ++crRetries_;
+            if (crRetries_ > 2)
+                idleTicks_ = 999;
+        }
+        ++idleTicks_;
+    }
+
+    if (idleTicks_ > 100 && macroPointer_ > 1) {
+        setStatus(base::sj(u8"タイムアウト.ホストまたはﾓﾃﾞﾑからの応答がありません"));
+        errorLog_.add(base::ErrorLog::stampedTight(loop_.localNow(), status_));
+        COMABORT();
+        return;
+    }
+    if (capture_)
+        std::fflush(capture_);
+    lastLine_ = lines_[static_cast<size_t>(writePointer_)];
+    cursorPhase_ = !cursorPhase_;
+}
+
+// ---- Ends ----
+
+void VazevModel::Button2Click() {
+    if (!running_)
+        return;
+    setStatus(base::sj(u8"手動により通信が終了しました."));
+    logError(status_);
+    COMABORT();
+}
+
+void VazevModel::COMABORT() {
+    if (!running_)
+        return;
+    stopTick();
+    if (transfer_ && transfer_->visible())
+        transfer_->abort();
+    if (connected_) {
+        setStatus(base::sj(u8"回線切断中です."));
+        // "+++" is taken as an escape only after a guard time without sending.
+        hangUpPhase_ = HangUp::Guard;
+        std::int64_t quiet = loop_.nowMs() - lastSendMs_;
+        hangUpTimer_.setEnabled(false);
+        hangUpTimer_.setInterval(quiet >= kGuardMs ? 1 : static_cast<int>(kGuardMs - quiet));
+        hangUpTimer_.setEnabled(true);
+        return;
+    }
+    endRun();
+    setStatus(base::sj(u8"強制終了シマシタ."));
+    beep();
+    endOfRunSequence();
+}
+
+void VazevModel::hangUpStep() {
+    hangUpTimer_.setEnabled(false);
+    switch (hangUpPhase_) {
+    case HangUp::Guard:
+        send("+++");
+        hangUpPhase_ = HangUp::Pause;
+        hangUpTimer_.setInterval(kGuardMs);
+        hangUpTimer_.setEnabled(true);
+        break;
+    case HangUp::Pause:
+        send("ATH\r\n");
+        hangUpPhase_ = HangUp::WaitCarrier;
+        hangUpTimer_.setInterval(kHangUpLimitMs);
+        hangUpTimer_.setEnabled(true);
+        break;
+    case HangUp::WaitCarrier:
+        // The modem kept the line up: end the run as if the carrier had dropped.
+        hangUpPhase_ = HangUp::None;
+        setStatus(base::sj(u8"回線切断の確認ができません．通信を終了します．"));
+        logError(status_);
+        Comm1CommEvent(false);
+        break;
+    case HangUp::None:
+        break;
+    }
+}
+
+void VazevModel::cancelHangUp() {
+    hangUpTimer_.setEnabled(false);
+    hangUpPhase_ = HangUp::None;
+}
+
+// Only a drop of the carrier counts: the rise that comes with a connection is not a loss.
+void VazevModel::Comm1CommEvent(bool carrierOn) {
+    if (!running_ || !connected_ || carrierOn)
+        return;
+    connected_ = false;
+    cancelHangUp();
+    beep();
+    if (macroPointer_ < MacroCount()) {
+        setStatus(base::sj(u8"マクロを実行し終える前に回線切断を検出しました."));
+        logError(status_);
+        COMABORT();
+        return;
+    }
+    stopTick();
+    endRun();
+    setStatus(base::sj(u8"回線が切れました."));
+    beep();
+    endOfRunSequence();
+}
+
+// What both ends of a run share before the end-of-run sequence.
+void VazevModel::endRun() {
+    cancelHangUp();
+    stopTick();
+    host_.showMainWindow();
+    readPointer_ = writePointer_;
+    for (int i = 0; i < 3; ++i)
+        lines_[static_cast<size_t>(writePointer_ + i)] = "END.";
+    macroPointer_ = kNotRunning;
+}
+
+void VazevModel::endOfRunSequence() {
+    running_ = false;
+    connected_ = false;
+    receiveMode_ = 0;
+    port_.close();
+    closeCaptureLog();
+    host_.setMainAndMacroEnabled(true);
+    host_.hideTerminal();
+    macro_.Convert();
+    host_.LogConv(lines_, writePointer_, netNo_);
+    host_.runFinished();
+}
+
+} // namespace engine

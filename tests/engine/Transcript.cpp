@@ -1,0 +1,212 @@
+#include "tests/engine/Transcript.h"
+
+#include "base/Text.h"
+#include "tests/engine/EngineHarness.h"
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace engine_test {
+
+std::string transcriptText(const std::string& utf8) {
+    // Literal text is UTF-8 and becomes Shift-JIS; escaped bytes pass as they are.
+    std::string out;
+    std::string literal;
+    auto flush = [&] {
+        out += base::fromUtf8(literal);
+        literal.clear();
+    };
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        char c = utf8[i];
+        if (c != '\\' || i + 1 >= utf8.size()) {
+            literal += c;
+            continue;
+        }
+        flush();
+        char e = utf8[++i];
+        switch (e) {
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'b':
+            out += '\b';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case 'x':
+            out += static_cast<char>(std::stoi(utf8.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+            break;
+        default:
+            out += e;
+            break;
+        }
+    }
+    flush();
+    return out;
+}
+
+namespace {
+
+std::string visible(const std::string& sjis) {
+    std::string u = base::toUtf8(sjis);
+    std::string out;
+    for (char c : u) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\b')
+            out += "\\b";
+        else
+            out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> playTranscript(const std::string& path) {
+    std::vector<std::string> failures;
+    std::ifstream in(path);
+    if (!in) {
+        failures.push_back(path + ": cannot open");
+        return failures;
+    }
+    auto h = std::make_unique<EngineHarness>();
+    base::Lines mac;
+    size_t statusSeen = 0;
+    std::string text;
+    int lineNo = 0;
+    auto fail = [&](const std::string& what) {
+        failures.push_back(path + ":" + std::to_string(lineNo) + ": " + what);
+    };
+    while (std::getline(in, text)) {
+        ++lineNo;
+        if (!text.empty() && text.back() == '\r')
+            text.pop_back();
+        if (text.empty() || text[0] == '#')
+            continue;
+        std::string word = text.substr(0, text.find(' '));
+        std::string arg = text.size() > word.size() ? text.substr(word.size() + 1) : "";
+        std::string sarg = transcriptText(arg);
+        if (word == "set") {
+            std::string field = arg.substr(0, arg.find(' '));
+            std::string value = arg.size() > field.size() ? arg.substr(field.size() + 1) : "";
+            if (value == "\"\"")
+                value.clear();
+            value = transcriptText(value);
+            if (field == "tel")
+                h->nets.setField(0, shell::kTelNo, value);
+            else if (field == "init")
+                h->modems[0].initCommand = value;
+            else if (field == "prefix")
+                h->modems[0].dialPrefix = value;
+            else if (field == "wait")
+                h->modems[0].redialWait = std::stoi(value);
+            else if (field == "digit")
+                h->modems[0].appendDigit = value == "on";
+            else if (field == "line")
+                h->port.network = value == "network";
+            else if (field == "open")
+                h->port.openResult = value != "fail";
+            else
+                fail("unknown setting " + field);
+        } else if (word == "mac") {
+            mac.push_back(sarg);
+        } else if (word == "start") {
+            if (!mac.empty())
+                h->setMacro(mac);
+            h->start();
+        } else if (word == "<") {
+            h->receive(sarg);
+        } else if (word == ">") {
+            std::string rest = h->port.unconsumed();
+            if (rest.compare(0, sarg.size(), sarg) != 0) {
+                fail("expected to be sent \"" + visible(sarg) + "\", sent \"" + visible(rest) +
+                     "\"");
+                h->port.consumed = h->port.sent.size();
+            } else {
+                h->port.consumed += sarg.size();
+            }
+        } else if (word == "quiet") {
+            if (!h->port.unconsumed().empty())
+                fail("expected nothing sent, sent \"" + visible(h->port.unconsumed()) + "\"");
+        } else if (word == "tick") {
+            h->ticks(std::stoi(arg));
+        } else if (word == "wait") {
+            h->loop.advance(std::stoll(arg));
+        } else if (word == "carrier") {
+            h->model.Comm1CommEvent(arg == "on");
+        } else if (word == "press") {
+            if (arg == "forced-end")
+                h->model.Button2Click();
+            else
+                fail("unknown button " + arg);
+        } else if (word == "status") {
+            bool found = false;
+            for (; statusSeen < h->view.statuses.size(); ++statusSeen)
+                if (h->view.statuses[statusSeen] == sarg) {
+                    found = true;
+                    ++statusSeen;
+                    break;
+                }
+            if (!found)
+                fail("status \"" + arg + "\" not shown (last: \"" +
+                     visible(h->view.statuses.empty() ? "" : h->view.statuses.back()) + "\")");
+        } else if (word == "nostatus") {
+            if (h->statusSeen(sarg))
+                fail("status \"" + arg + "\" was shown");
+        } else if (word == "error") {
+            bool found = false;
+            for (const auto& l : h->errors.lines())
+                if (base::endsWith(l, sarg))
+                    found = true;
+            if (!found)
+                fail("no error-log line ends with \"" + arg + "\"");
+        } else if (word == "noerror") {
+            if (!h->errors.lines().empty())
+                fail("error log has \"" + visible(h->errors.lines().front()) + "\"");
+        } else if (word == "running" || word == "ended") {
+            bool wantRunning = word == "running";
+            if (h->model.running() != wantRunning)
+                fail(std::string("run is ") + (h->model.running() ? "running" : "over"));
+            if (!wantRunning && h->host.importedWritePointer < 0)
+                fail("the capture was not handed to the import");
+        } else if (word == "line") {
+            int n = std::stoi(arg);
+            std::string want = transcriptText(
+                arg.substr(arg.find(' ') == std::string::npos ? arg.size() : arg.find(' ') + 1));
+            if (h->model.line(n) != want)
+                fail("line " + std::to_string(n) + " is \"" + visible(h->model.line(n)) + "\"");
+        } else if (word == "capture" || word == "nocapture") {
+            base::Lines cap;
+            try {
+                cap = base::readLines(h->dir.file("VESPARI.LOG"));
+            } catch (const base::FileError&) {
+            }
+            bool has = false;
+            for (const auto& l : cap)
+                has = has || l == sarg;
+            if (has != (word == "capture"))
+                fail("VESPARI.LOG " + std::string(has ? "holds" : "lacks") + " \"" + arg + "\"");
+        } else if (word == "reserve") {
+            if (h->macro.reserve().ReserveCount() != std::stoi(arg))
+                fail("reservation list has " + std::to_string(h->macro.reserve().ReserveCount()) +
+                     " lines");
+        } else if (word == "macro") {
+            if (h->model.MacroPointer() != std::stoi(arg))
+                fail("command pointer is " + std::to_string(h->model.MacroPointer()));
+        } else {
+            fail("unknown directive " + word);
+        }
+    }
+    return failures;
+}
+
+} // namespace engine_test
