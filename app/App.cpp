@@ -1,9 +1,13 @@
 #include "app/App.h"
 
+#include "base/Path.h"
+#include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
 #include "shell/TABOUTForm.h"
 #include "shell/TFrameForm.h"
 #include "shell/TSettingForm.h"
+#include "sim/Fixture.h"
+#include "sim/SimLinePeer.h"
 #include "ui/Dialogs.h"
 
 #include <QAction>
@@ -13,15 +17,41 @@ namespace app {
 
 // Start-up order: the main window, the settings window (which loads the net list), the
 // about box, then the net manager, whose net list needs the loaded net list.
-App::App()
+App::App(const std::string& demoFixture)
     : frameModel_(*this), frame_(std::make_unique<shell::TFrameForm>(frameModel_, *this)),
       settingModel_(nets_, frameModel_.fonts(), *this),
       settings_(std::make_unique<shell::TSettingForm>(settingModel_)),
       about_(std::make_unique<shell::TABOUT>(
           [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
-      macroModel_(nets_, *this) {
+      macroModel_(nets_, *this), comm_(loop_), port_(comm_),
+      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
+    errorLog_.load();
+
+    // The terminal and its line. A net on the "sim:" line talks to the simulated modem and
+    // host over the demo data set; without that data set the line cannot be opened.
+    port_.attach(&vazev_);
+    if (!demoFixture.empty()) {
+        try {
+            simPeer_ = std::make_unique<sim::SimLinePeer>(loop_, sim::loadFixture(demoFixture));
+            comm_.setSimLine(simPeer_.get());
+        } catch (const sim::FixtureError&) {
+        }
+    }
+    vazevForm_ = std::make_unique<engine::TVazevForm>(vazev_);
+    {
+        QAction* a = frame_->action("ConnectButton");
+        if (a) {
+            a->setEnabled(true);
+            QObject::connect(a, &QAction::triggered, frame_.get(), [this] {
+                if (macroModel_.selectedNet() < 0)
+                    return;
+                showMacroWindow();
+                macroModel_.BitBtn2Click();
+            });
+        }
+    }
 
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
     for (const char* name : {"StartButton", "NetManager"}) {
@@ -91,6 +121,50 @@ void App::selectMainNet(int index) {
 
 void App::hideMacroWindow() {
     macro_->hide();
+}
+
+bool App::provides(macro::Feature f) const {
+    return f == macro::Feature::Run;
+}
+
+void App::showTerminal() {
+    vazevForm_->show();
+    vazevForm_->raise();
+    vazevForm_->activateWindow();
+    // While a run is on, the terminal is the program's only window.
+    macro_->hide();
+    frame_->hide();
+}
+
+void App::startAutoLogin() {
+    vazev_.AutoLoginClick();
+}
+
+void App::showMainWindow() {
+    frame_->showMaximized();
+}
+
+void App::hideTerminal() {
+    vazevForm_->hide();
+}
+
+// Until the capture import exists, a run's lines go to the net's monthly archive and the
+// capture log is kept for the import to come.
+bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
+    const std::string shortName = nets_.field(netNo, shell::kShortName);
+    if (shortName.empty())
+        return false;
+    const std::string date = base::shortDate(loop_.localNow());
+    const std::string archive =
+        shortName + "/" + shortName + date.substr(0, 2) + date.substr(3, 2) + ".LOG";
+    base::Lines run(lines.begin() + 1, lines.begin() + writePointer + 1);
+    try {
+        base::appendLines(archive, run);
+    } catch (const base::FileError& e) {
+        warn(e.what());
+        return false;
+    }
+    return true;
 }
 
 void App::showMacroWindow() {

@@ -2,6 +2,11 @@
 // The composition root: creates the models and the long-lived windows in start-up order,
 // hands each the others it needs, and carries the calls between windows.
 #include "app/Desktop.h"
+#include "base/ErrorLog.h"
+#include "comm/TComm.h"
+#include "engine/RunHost.h"
+#include "engine/TCommPort.h"
+#include "engine/VazevModel.h"
 #include "macro/MacroHost.h"
 #include "macro/MacroModel.h"
 #include "shell/FrameModel.h"
@@ -11,8 +16,14 @@
 
 #include <memory>
 
+namespace engine {
+class TVazevForm;
+}
 namespace macro {
 class TMacroForm;
+}
+namespace sim {
+class SimLinePeer;
 }
 namespace shell {
 class TABOUT;
@@ -25,9 +36,11 @@ namespace app {
 class App : public Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
-            public macro::MacroHost {
+            public macro::MacroHost,
+            public engine::RunHost {
 public:
-    App();
+    // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
+    explicit App(const std::string& demoFixture = {});
     ~App() override;
 
     // Shows the main window maximised; its first show runs the start-up.
@@ -37,6 +50,9 @@ public:
     shell::TSettingForm& settings() { return *settings_; }
     shell::TABOUT& about() { return *about_; }
     macro::TMacroForm& macroWindow() { return *macro_; }
+    engine::TVazevForm& terminal() { return *vazevForm_; }
+    engine::VazevModel& engine() { return vazev_; }
+    base::ErrorLog& errorLog() { return errorLog_; }
 
     // Desktop
     void warn(const std::string& sjisText) override;
@@ -55,6 +71,14 @@ public:
     void setMainNetSelector(const std::vector<std::string>& names, int selected) override;
     void selectMainNet(int index) override;
     void hideMacroWindow() override;
+    bool provides(macro::Feature f) const override;
+    void showTerminal() override;
+    void startAutoLogin() override;
+
+    // RunHost
+    void showMainWindow() override;
+    void hideTerminal() override;
+    bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
 
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
@@ -69,6 +93,12 @@ private:
     std::unique_ptr<shell::TABOUT> about_;
     macro::MacroModel macroModel_;
     std::unique_ptr<macro::TMacroForm> macro_;
+    base::ErrorLog errorLog_;
+    std::unique_ptr<sim::SimLinePeer> simPeer_;
+    comm::TComm comm_;
+    engine::TCommPort port_;
+    engine::VazevModel vazev_;
+    std::unique_ptr<engine::TVazevForm> vazevForm_;
 };
 
 } // namespace app

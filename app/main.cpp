@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
 
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("tarno");
-    app::App tarno;
+    app::App tarno(app::startingCopiesDir(exe) + "/demo");
     tarno.show();
     return QApplication::exec();
 }
