@@ -2,7 +2,7 @@
 // Which device stands behind COM1..COM4. COMPORTS.DAT in the data folder holds four lines,
 // line n naming the device of COMn; the environment variable TARNO_COMn, when set and not
 // empty, wins over the file. A device text is a tty path ("/dev/ttyUSB0", "/dev/pts/3"),
-// "tcp:HOST:PORT" or "sim:".
+// "tcp:HOST:PORT", "telnet:HOST:PORT" or "sim:".
 #include <string>
 
 namespace comm {

@@ -1,5 +1,6 @@
-// The stream backends: a TCP connection ("tcp:HOST:PORT") and the socket pair of the
-// built-in simulated line. Neither has line settings, DTR or modem lines.
+// The stream backends: a TCP connection ("tcp:HOST:PORT"), also the connection a telnet line
+// runs on, and the socket pair of the built-in simulated line. None has line settings, DTR or
+// modem lines.
 #include "comm/Device.h"
 
 #include <cerrno>
@@ -89,7 +90,7 @@ int connectOne(const addrinfo& ai) {
 
 } // namespace
 
-std::unique_ptr<Device> openTcp(const std::string& hostPort) {
+int connectTcp(const std::string& hostPort) {
     std::string host, port;
     if (!splitHostPort(hostPort, host, port))
         throw ECommOpenError(-1);
@@ -105,7 +106,11 @@ std::unique_ptr<Device> openTcp(const std::string& hostPort) {
     ::freeaddrinfo(list);
     if (fd < 0)
         throw ECommOpenError(-1);
-    return std::make_unique<SocketDevice>(fd);
+    return fd;
+}
+
+std::unique_ptr<Device> openTcp(const std::string& hostPort) {
+    return std::make_unique<SocketDevice>(connectTcp(hostPort));
 }
 
 std::unique_ptr<Device> openSocketPair(int& farEnd) {

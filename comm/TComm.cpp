@@ -107,6 +107,12 @@ void TComm::openDevice(const std::string& device, int& simEnd) {
         modemLines_ = false;
         return;
     }
+    if (device.rfind("telnet:", 0) == 0) {
+        device_ = openTelnet(device.substr(7));
+        modemLines_ = false;
+        networkLine_ = true;
+        return;
+    }
     if (device.empty())
         throw ECommOpenError(-1);
     device_ = openTty(device, effectiveSettings());
@@ -124,6 +130,7 @@ void TComm::Open() {
     } catch (...) {
         device_.reset();
         openSim_ = nullptr;
+        networkLine_ = false;
         throw;
     }
     device_->purge();
@@ -186,6 +193,7 @@ void TComm::closeDevice() {
     state_.reset();
     openSim_ = nullptr;
     modemLines_ = false;
+    networkLine_ = false;
     deviceName_.clear();
 }
 
@@ -240,6 +248,8 @@ void TComm::Write(const void* buffer, int count) {
             break;
         throw ECommReadWriteError(n < 0 ? errno : EIO);
     }
+    if (device_->owesOutput())
+        state_->wake(); // the watcher sends the rest when the line has room
     if (wrote && eventMask_.contains(evTxempty)) {
         {
             std::lock_guard<std::mutex> lock(state_->mutex);

@@ -9,15 +9,17 @@
 // them with Read. Writes go straight to the device from the caller's thread. Handlers
 // therefore run one at a time on the loop's thread, never beside a timer handler.
 //
-// Devices (see ComPorts.h): a tty path, "tcp:HOST:PORT" or "sim:" (a socket pair whose far
-// end goes to the SimLine given with setSimLine).
+// Devices (see ComPorts.h): a tty path, "tcp:HOST:PORT", "telnet:HOST:PORT" (TCP with the
+// telnet protocol, see TelnetCodec.h; the bytes the handlers read and write are the host's
+// data, unchanged) or "sim:" (a socket pair whose far end goes to the SimLine given with
+// setSimLine).
 //
 // Carrier: a change is reported as OnCommEvent(Sender, {evRlsd}) when evRlsd is in EventMask;
 // the handler asks CarrierDetect() for the new state. Several changes between two looks of
-// the watcher make one notification. A tty with modem lines reports DCD; a pseudo-terminal
-// or a TCP connection has the carrier up from Open until the far end hangs up; the simulated
-// line's carrier is whatever the simulator reports (down at first). A hang-up of the far end
-// always ends with the carrier down, reported once.
+// the watcher make one notification. A tty with modem lines reports DCD; a pseudo-terminal,
+// a TCP or a telnet connection has the carrier up from Open until the far end hangs up; the
+// simulated line's carrier is whatever the simulator reports (down at first). A hang-up of
+// the far end always ends with the carrier down, reported once.
 //
 // Every member is called on the loop's thread (the thread that runs the handlers). A
 // notification that was posted before Close, or before the component was destroyed, finds
@@ -104,6 +106,11 @@ public:
     bool isOpen() const { return device_ != nullptr; }
     // The device text the open port uses (empty when closed).
     const std::string& deviceName() const { return deviceName_; }
+    // True while the open port is a network line with no modem behind it ("telnet:"):
+    // nothing to initialise or dial, the carrier is the connection, and hanging up is closing
+    // the port. A "tcp:" line is not one: it may well lead to a modem (a serial server, the
+    // simulated modem). False when closed.
+    bool isNetworkLine() const { return networkLine_; }
 
     // Sends `count` bytes, waiting without spinning for room in the transmit queue, for at
     // most the write time-out; what is not accepted by then is dropped, as is everything
@@ -163,6 +170,7 @@ private:
     std::shared_ptr<bool> alive_;
     SimLine* openSim_ = nullptr; // the SimLine of the open session
     bool modemLines_ = false;
+    bool networkLine_ = false;
     std::string deviceName_;
 };
 

@@ -79,9 +79,13 @@ bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
         }
         const ssize_t n = ::read(device_.fd(), buf, room < sizeof buf ? room : sizeof buf);
         if (n > 0) {
-            std::lock_guard<std::mutex> lock(state_->mutex);
-            state_->rx.append(buf, static_cast<size_t>(n));
-            got = true;
+            // What the device keeps for itself (telnet commands) never reaches the queue.
+            const size_t length = device_.filterReceived(buf, static_cast<size_t>(n));
+            if (length > 0) {
+                std::lock_guard<std::mutex> lock(state_->mutex);
+                state_->rx.append(buf, length);
+                got = true;
+            }
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -102,7 +106,7 @@ bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
 
 void TCommWatch::run() {
     for (;;) {
-        bool watchFd, timed;
+        bool watchFd, timed, owes;
         {
             std::lock_guard<std::mutex> lock(state_->mutex);
             if (state_->stop)
@@ -111,15 +115,21 @@ void TCommWatch::run() {
             // the poll at once, again and again.
             watchFd = !state_->hungUp && state_->rx.size() < state_->capacity;
             timed = (lines_ && !state_->hungUp) || state_->transmitWatch;
+            owes = !state_->hungUp && device_.owesOutput();
         }
-        pollfd fds[2] = {{state_->wakeFd, POLLIN, 0},
-                         {watchFd ? device_.fd() : -1, POLLIN | POLLRDHUP, 0}};
+        const short wanted =
+            static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes ? POLLOUT : 0));
+        pollfd fds[2] = {{state_->wakeFd, POLLIN, 0}, {wanted ? device_.fd() : -1, wanted, 0}};
         if (::poll(fds, 2, timed ? kLinePollMs : -1) < 0 && errno != EINTR)
             return; // cannot happen with valid descriptors; better silent than spinning
         if (fds[0].revents & POLLIN) {
             std::uint64_t count;
             [[maybe_unused]] ssize_t n = ::read(state_->wakeFd, &count, sizeof count);
         }
+        // Room again for what the device owes the line; an error here is a hang-up, which
+        // the read below finds.
+        if (owes && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)))
+            device_.flushOutput();
 
         // Read whenever the descriptor is watched, not only when poll said so: an
         // out-of-band carrier change must not overtake bytes sent before it.

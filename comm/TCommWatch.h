@@ -16,6 +16,9 @@
 // up until the far end hangs up; the simulated line reports it out of band (reportCarrier).
 // A hang-up of any device drops the carrier for good and the descriptor is no longer
 // watched, so it is reported once.
+//
+// Bytes read pass through the device's filterReceived (a telnet line keeps its commands), and
+// while the device owes the line output the watcher waits for room too and flushes it.
 #include "comm/CommTypes.h"
 #include "comm/Device.h"
 

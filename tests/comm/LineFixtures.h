@@ -1,17 +1,21 @@
 #pragma once
 // Shared pieces of the serial-line tests: a loop that counts what is posted to it, a
-// pseudo-terminal pair, a data folder naming COM1's device, and a recorder of notifications.
+// pseudo-terminal pair, a loopback listener, a data folder naming COM1's device, and a
+// recorder of notifications.
 #include "base/LineFile.h"
 #include "base/Sjis.h"
 #include "base/VirtualLoop.h"
 #include "comm/TComm.h"
 #include "tests/support/TempDir.h"
 
+#include <arpa/inet.h>
 #include <atomic>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -80,6 +84,25 @@ struct Pty {
     }
     int master;
     std::string slave;
+};
+
+// A listening socket on 127.0.0.1 with a port of the system's choice; `device` names it with
+// `scheme` ("tcp:" or "telnet:").
+struct Listener {
+    explicit Listener(const std::string& scheme = "tcp:")
+        : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd, 4) != 0 ||
+            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            std::abort();
+        device = scheme + "127.0.0.1:" + std::to_string(ntohs(a.sin_port));
+    }
+    ~Listener() { ::close(fd); }
+    int fd;
+    std::string device;
 };
 
 // What a TComm reported, in order: "rx:<bytes>" (consecutive receives merged, since how

@@ -1,8 +1,6 @@
 // A TComm over the simulated line (a socket pair) and over TCP to a loopback listener.
 #include "tests/comm/LineFixtures.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 
 using namespace comm;
@@ -33,23 +31,6 @@ struct FakeSimLine : SimLine {
 struct SimPort : Port {
     SimPort() : Port("sim:") { comm.setSimLine(&line); }
     FakeSimLine line;
-};
-
-// A listening socket on 127.0.0.1 with a port of the system's choice.
-struct Listener {
-    Listener() : fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(fd, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(fd, 4) != 0 ||
-            ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-            std::abort();
-        device = "tcp:127.0.0.1:" + std::to_string(ntohs(a.sin_port));
-    }
-    ~Listener() { ::close(fd); }
-    int fd;
-    std::string device;
 };
 
 } // namespace
