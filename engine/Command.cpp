@@ -188,6 +188,9 @@ void VazevModel::dialRule() {
     if (tel == "999" || port_.networkLine()) {
         advance();
         setStatus(sj(u8"ダイレクト接続しました."));
+        // A network connection has a carrier (the connection itself): its loss ends the
+        // run like a modem's.
+        connected_ = port_.networkLine();
         return;
     }
     std::string dial = modem().dialPrefix + tel;

@@ -214,6 +214,11 @@ void VazevModel::COMABORT() {
     stopTick();
     if (transfer_ && transfer_->visible())
         transfer_->abort();
+    if (connected_ && port_.networkLine()) {
+        // No modem to escape to: closing the connection is the hang-up, and "+++" would
+        // only reach the host as text.
+        connected_ = false;
+    }
     if (connected_) {
         setStatus(base::sj(u8"回線切断中です."));
         // "+++" is taken as an escape only after a guard time without sending.

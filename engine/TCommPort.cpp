@@ -67,8 +67,7 @@ void TCommPort::write(std::string_view bytes) {
 }
 
 bool TCommPort::networkLine() const {
-    const std::string& d = comm_.deviceName();
-    return d.rfind("telnet:", 0) == 0;
+    return comm_.isNetworkLine();
 }
 
 } // namespace engine
