@@ -1,0 +1,94 @@
+// Rules of the state machine that are easier to see on the reservation list itself than in
+// a session: deleting carried-out items, and the unread date used once.
+#include "tests/engine/EngineHarness.h"
+
+#include <gtest/gtest.h>
+
+using engine_test::EngineHarness;
+
+namespace {
+
+base::Lines reservations(const EngineHarness& h) {
+    return h.macro.reserve().lines();
+}
+
+TEST(KillYoyaku, RemovesAOneLineItemOrAWholeBlock) {
+    EngineHarness h;
+    h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :1#5", "RES :TALK#12", "a", ">//", "//",
+                "FDOWN :2#3", "NEWW :TALK#t", "b", "//", "QUIT"});
+    h.start();
+    ASSERT_EQ(reservations(h), (base::Lines{"MDOWN :1#5", "RES :TALK#12", "a", ">//", "//",
+                                            "FDOWN :2#3", "NEWW :TALK#t", "b", "//"}));
+    h.model.KillYoyaku("RES :TALK#12");
+    // The block ends at its terminator; an escaped ">//" is body.
+    EXPECT_EQ(reservations(h),
+              (base::Lines{"MDOWN :1#5", "FDOWN :2#3", "NEWW :TALK#t", "b", "//"}));
+    h.model.KillYoyaku("MDOWN :1#5");
+    EXPECT_EQ(reservations(h), (base::Lines{"FDOWN :2#3", "NEWW :TALK#t", "b", "//"}));
+    h.model.KillYoyaku("NEWW :TALK#t");
+    EXPECT_EQ(reservations(h), (base::Lines{"FDOWN :2#3"}));
+    // The list's last block went: the end marker stands right after the lines before it.
+    EXPECT_EQ(h.macro.reserve().ReserveLines(1), "//end//");
+    EXPECT_TRUE(h.errors.lines().empty());
+    EXPECT_EQ(h.view.beeps, 0);
+}
+
+TEST(KillYoyaku, SearchesOnlyTheFirst2999LinesAndReportsAMiss) {
+    EngineHarness h;
+    base::Lines mac = {"SETKTBBS", "DIAL{0}", "LOGIN"};
+    for (int i = 0; i < 2999; ++i)
+        mac.push_back("MDOWN :1#" + std::to_string(i));
+    mac.push_back("MDOWN :9#9"); // index 2999 of the reservation list
+    mac.push_back("QUIT");
+    h.setMacro(mac);
+    h.start();
+    ASSERT_EQ(h.macro.reserve().ReserveCount(), 3000);
+
+    h.model.KillYoyaku("MDOWN :1#2998");
+    EXPECT_EQ(h.macro.reserve().ReserveCount(), 2999);
+    EXPECT_TRUE(h.errors.lines().empty());
+
+    // Now at index 2998 it is found; an item that is missing altogether is reported.
+    h.model.KillYoyaku("MDOWN :9#9");
+    EXPECT_EQ(h.macro.reserve().ReserveCount(), 2998);
+    h.model.KillYoyaku("MDOWN :7#7");
+    EXPECT_EQ(h.macro.reserve().ReserveCount(), 2998);
+    ASSERT_EQ(h.errors.lines().size(), 2u);
+    EXPECT_EQ(h.errors.lines()[0], ">> MDOWN :7#7");
+    EXPECT_EQ(h.errors.lines()[1],
+              "26/12/08 09:00:00" + base::sj(u8"内蔵マクロ内部エラー：予約削除不可"));
+    EXPECT_EQ(h.view.beeps, 2);
+    EXPECT_EQ(h.model.status(), base::sj(u8"内蔵マクロ内部エラー：予約削除不可"));
+}
+
+TEST(KillYoyaku, AnItemBeyondTheSearchWindowStays) {
+    EngineHarness h;
+    base::Lines mac = {"SETKTBBS", "DIAL{0}", "LOGIN"};
+    for (int i = 0; i < 3000; ++i)
+        mac.push_back("MDOWN :1#" + std::to_string(i));
+    mac.push_back("QUIT");
+    h.setMacro(mac);
+    h.start();
+    h.model.KillYoyaku("MDOWN :1#2999");
+    EXPECT_EQ(h.macro.reserve().ReserveCount(), 3000);
+    EXPECT_EQ(h.model.status(), base::sj(u8"内蔵マクロ内部エラー：予約削除不可"));
+}
+
+TEST(Midoku, TheUnreadDateIsUsedOnce) {
+    EngineHarness h;
+    h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", "MIDOKU :96/08/10 12:00:00", "QUIT"});
+    h.start();
+    EXPECT_TRUE(h.macro.checked(macro::Step::MIDOKU));
+    h.receive("ATZ\r\r\nOK\r\n");
+    h.ticks(2);
+    h.receive("CONNECT\r\nUser ID  =");
+    h.ticks(3);
+    h.receive("x\r\nPassword =");
+    h.ticks(3);
+    h.receive("\r\nMAIN (残り59分)>");
+    h.ticks(4);
+    EXPECT_FALSE(h.macro.checked(macro::Step::MIDOKU));
+    EXPECT_NE(h.port.sent.find("i;r\r96/08/10 12:00:00\r0\r"), std::string::npos);
+}
+
+} // namespace

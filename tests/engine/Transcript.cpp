@@ -3,7 +3,9 @@
 #include "base/Text.h"
 #include "tests/engine/EngineHarness.h"
 
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -73,21 +75,37 @@ std::string visible(const std::string& sjis) {
 
 std::vector<std::string> playTranscript(const std::string& path) {
     std::vector<std::string> failures;
-    std::ifstream in(path);
-    if (!in) {
-        failures.push_back(path + ": cannot open");
+    // The transcript with its includes spliced in, each line with where it came from.
+    std::vector<std::pair<std::string, std::string>> script;
+    std::function<bool(const std::string&)> load = [&](const std::string& file) {
+        std::ifstream in(file);
+        if (!in) {
+            failures.push_back(file + ": cannot open");
+            return false;
+        }
+        std::string l;
+        int n = 0;
+        while (std::getline(in, l)) {
+            ++n;
+            if (l.rfind("include ", 0) == 0) {
+                std::string inc = std::filesystem::path(file).parent_path() / l.substr(8);
+                if (!load(inc))
+                    return false;
+                continue;
+            }
+            script.emplace_back(file + ":" + std::to_string(n), l);
+        }
+        return true;
+    };
+    if (!load(path))
         return failures;
-    }
     auto h = std::make_unique<EngineHarness>();
     base::Lines mac;
     size_t statusSeen = 0;
-    std::string text;
-    int lineNo = 0;
-    auto fail = [&](const std::string& what) {
-        failures.push_back(path + ":" + std::to_string(lineNo) + ": " + what);
-    };
-    while (std::getline(in, text)) {
-        ++lineNo;
+    std::string where;
+    auto fail = [&](const std::string& what) { failures.push_back(where + ": " + what); };
+    for (auto& [at, text] : script) {
+        where = at;
         if (!text.empty() && text.back() == '\r')
             text.pop_back();
         if (text.empty() || text[0] == '#')
@@ -195,6 +213,17 @@ std::vector<std::string> playTranscript(const std::string& path) {
                 has = has || l == sarg;
             if (has != (word == "capture"))
                 fail("VESPARI.LOG " + std::string(has ? "holds" : "lacks") + " \"" + arg + "\"");
+        } else if (word == "netmac" || word == "nonetmac") {
+            base::Lines mac;
+            try {
+                mac = base::readLines(h->dir.file("NET1/NET.MAC"));
+            } catch (const base::FileError&) {
+            }
+            bool has = false;
+            for (const auto& l : mac)
+                has = has || l == sarg;
+            if (has != (word == "netmac"))
+                fail("NET.MAC " + std::string(has ? "holds" : "lacks") + " \"" + arg + "\"");
         } else if (word == "reserve") {
             if (h->macro.reserve().ReserveCount() != std::stoi(arg))
                 fail("reservation list has " + std::to_string(h->macro.reserve().ReserveCount()) +

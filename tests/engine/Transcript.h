@@ -20,6 +20,8 @@
 //   capture TEXT                VESPARI.LOG holds the line TEXT
 //   nocapture TEXT              VESPARI.LOG does not hold the line TEXT
 //   reserve N                   N lines are left in the reservation list
+//   netmac TEXT / nonetmac TEXT the net's NET.MAC holds / lacks the line TEXT
+//   include FILE                the directives of FILE (beside this one) are played here
 //   macro N                     the command pointer is N
 #include <string>
 #include <vector>
