@@ -39,6 +39,7 @@ void VazevModel::Command() {
 // message titled "QUIT" must not log out.
 VazevModel::StepEnd VazevModel::applyRules(const std::string& S, const std::string& K,
                                            const std::string& L, const std::string& P) {
+    writeRefusalRule(L);
     if (startsWith(S, "WAITMENU")) {
         menuRule(L);
         return StepEnd::Continue;
@@ -84,7 +85,7 @@ VazevModel::StepEnd VazevModel::applyRules(const std::string& S, const std::stri
     if (startsWith(S, "M2"))
         m2Rule(K, L);
     if (equals(S, "WRITE"))
-        writeRule(K, L);
+        writeRule(K);
     if (base::copy(S, 1, 4) == "DIAL")
         dialRule();
     if (contains(S, "QUIT") && !reservation)
@@ -98,6 +99,7 @@ void VazevModel::menuRule(const std::string& L) {
         postedReservation_.clear();
     }
     if (startsWith(L, "MAIN") && endsInMenuMark(L)) {
+        postingOpen_ = false;
         advance();
         idleTicks_ = 0;
     } else {
@@ -114,7 +116,7 @@ void VazevModel::deletePostedBlock() {
 
 void VazevModel::KillYoyaku(const std::string& item) {
     macro::ReserveList& list = macro_.reserve();
-    int i = list.find(item, 2999);
+    int i = list.find(item);
     if (i < 0) {
         setStatus(item);
         errorLog_.add(">> " + status_);

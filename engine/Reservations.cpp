@@ -6,6 +6,8 @@
 #include "base/Sjis.h"
 #include "base/Text.h"
 
+#include <algorithm>
+
 namespace engine {
 
 using base::contains;
@@ -57,10 +59,12 @@ std::string uploadPath(const std::string& h) {
     return bar ? cutChars(base::copyFrom(rest, bar + 1), 128) : std::string();
 }
 
-// The file name of a stored path: what follows its last "\" or ":".
+// The file name of a stored path: what follows its last "\", "/" or ":" (paths written
+// here are Linux paths; those brought from elsewhere use "\" and a drive letter).
 std::string fileNameOf(const std::string& path) {
-    const int cut =
-        std::max(base::findLastDelimiter(path, '\\'), base::findLastDelimiter(path, ':'));
+    const int cut = std::max({base::findLastDelimiter(path, '\\'),
+                              base::findLastDelimiter(path, '/'),
+                              base::findLastDelimiter(path, ':')});
     return base::copyFrom(path, cut + 1);
 }
 
@@ -72,10 +76,52 @@ std::string transferPath(const std::string& item) {
 
 // ---- Postings ----
 
-void VazevModel::resRule(const std::string& S) {
+// The posting header goes out as one type-ahead line whose fields the host splits at ";".
+// A ";" inside a field would turn the rest of the line (and the body) into menu commands,
+// so such a reservation is not posted: it stays, and the run goes on past its block.
+bool VazevModel::refuseTypeAhead(const std::string& S, const std::string& board,
+                                 const std::string& field) {
+    if (board.find(';') == std::string::npos && field.find(';') == std::string::npos)
+        return false;
+    setStatus(sj(u8"予約の項目に ; があるため書き込みません．") + S);
+    logError(status_);
+    skipBlock();
+    return true;
+}
+
+// Moves MacroPointer past the "//" that ends the block at MacroPointer.
+void VazevModel::skipBlock() {
+    while (macroPointer_ < MacroCount() &&
+           commands_[static_cast<size_t>(macroPointer_)] != "//")
+        advance();
+    if (macroPointer_ < MacroCount())
+        advance();
+}
+
+void VazevModel::beginPosting(const std::string& S) {
     currentPosting_ = S;
+    postingOpen_ = true;
+    refusalReported_ = false;
+    postingLine_ = writePointer_;
+}
+
+// "そのボードには書き込めません。" in any state of a posting, up to the menu prompt after it,
+// is reported once; the posting goes on and, with no confirmation, the reservation stays.
+void VazevModel::writeRefusalRule(const std::string& L) {
+    if (!postingOpen_ || refusalReported_ || !contains(L, sj(u8"そのボードには書き込めません。")))
+        return;
+    refusalReported_ = true;
+    errorLog_.add(">> " + status_);
+    setStatus(sj(u8"書込み可能なボードではありません."));
+    logError(status_);
+}
+
+void VazevModel::resRule(const std::string& S) {
     const std::string board = boardOf(S);
     const std::string number = afterHash(S, 5);
+    if (refuseTypeAhead(S, board, number))
+        return;
+    beginPosting(S);
     send("ER;" + board + ";" + number + ";Y\r");
     writeStart_ = writePointer_;
     advance();
@@ -84,9 +130,11 @@ void VazevModel::resRule(const std::string& S) {
 }
 
 void VazevModel::newwRule(const std::string& S) {
-    currentPosting_ = S;
     const std::string board = boardOf(S);
     const std::string title = afterHash(S, 50);
+    if (refuseTypeAhead(S, board, title))
+        return;
+    beginPosting(S);
     send("EW;" + board + ";" + title + ";Y\r");
     writeStart_ = writePointer_;
     advance();
@@ -95,7 +143,7 @@ void VazevModel::newwRule(const std::string& S) {
 }
 
 void VazevModel::mailRule(const std::string& S) {
-    currentPosting_ = S;
+    beginPosting(S);
     const std::string address = boardOf(S);
     send("EM\r" + address + "\r");
     stay("M2");
@@ -103,6 +151,16 @@ void VazevModel::mailRule(const std::string& S) {
 }
 
 void VazevModel::m2Rule(const std::string& K, const std::string& L) {
+    // An address the host does not know brings the main prompt back instead of the title
+    // prompt. Only a prompt received after "EM" was sent counts.
+    if (readPointer_ > postingLine_ && startsWith(L, "MAIN") && base::endsInMenuMark(L)) {
+        setStatus(sj(u8"メールの宛先が受け付けられませんでした．") + K);
+        logError(status_);
+        postingOpen_ = false;
+        currentPosting_.clear();
+        skipBlock();
+        return;
+    }
     if (!contains(L, "C:cancel 0:end)>")) {
         stay("M2");
         return;
@@ -119,13 +177,8 @@ void VazevModel::m2Rule(const std::string& K, const std::string& L) {
 }
 
 // Body lines go out one per step, at most ten ahead of the host's echo.
-void VazevModel::writeRule(const std::string& K, const std::string& L) {
+void VazevModel::writeRule(const std::string& K) {
     if (!equals(K, "//")) {
-        if (contains(L, sj(u8"そのボードには書き込めません。"))) {
-            errorLog_.add(">> " + status_);
-            setStatus(sj(u8"書込み可能なボードではありません."));
-            logError(status_);
-        }
         stay("WRITE");
         if (linesSent_ - (writePointer_ - writeStart_) < 10) {
             advance();

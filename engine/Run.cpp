@@ -113,6 +113,7 @@ void VazevModel::AutoLoginClick() {
     lines_.assign(kLineCount, std::string());
     readPointer_ = writePointer_ = 1;
     currentPosting_.clear();
+    postingOpen_ = false;
     postedReservation_.clear();
     currentTransfer_.clear();
     mailDeleteReply_ = "Y";

@@ -209,7 +209,12 @@ private:
     void waitTranRule(const std::string& L, const std::string& P);
     void mailRule(const std::string& S);
     void m2Rule(const std::string& K, const std::string& L);
-    void writeRule(const std::string& K, const std::string& L);
+    void writeRule(const std::string& K);
+    void writeRefusalRule(const std::string& L);
+    void beginPosting(const std::string& S);
+    bool refuseTypeAhead(const std::string& S, const std::string& board,
+                         const std::string& field);
+    void skipBlock();
     void startDownload();
     void startUpload(const std::string& path);
     void deletePostedBlock();
@@ -271,6 +276,10 @@ private:
     std::string currentTransfer_;
     std::string mailDeleteReply_ = "Y";
     int writeStart_ = 0;
+    // A posting from its header up to the menu prompt after it.
+    bool postingOpen_ = false;
+    bool refusalReported_ = false;
+    int postingLine_ = 0; // the line being received when the header went out
     int linesSent_ = 0;
 };
 
