@@ -290,6 +290,7 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
 
 // What both ends of a run share before the end-of-run sequence.
 void VazevModel::endRun() {
+    settleConfirmations();
     cancelHangUp();
     stopTick();
     host_.showMainWindow();
@@ -297,6 +298,26 @@ void VazevModel::endRun() {
     for (int i = 0; i < 3; ++i)
         lines_[static_cast<size_t>(writePointer_ + i)] = "END.";
     macroPointer_ = kNotRunning;
+}
+
+// The state machine takes one received line per step, so the host's last lines may not
+// have been looked at when the run ends (a host that confirms a posting and drops the line
+// at once). A confirmation among them still removes its reservation: one the host has
+// saved must never be posted again on the next run.
+void VazevModel::settleConfirmations() {
+    for (int i = readPointer_; i <= writePointer_ && i < kLineCount; ++i) {
+        const std::string& L = lines_[static_cast<size_t>(i)];
+        if (!postedReservation_.empty() &&
+            base::contains(L, base::sj(u8"書き込み中　...終了しました"))) {
+            deletePostedBlock();
+            postedReservation_.clear();
+        }
+        if (!currentTransfer_.empty() && stateOverride_ == "WAITTRAN" &&
+            base::contains(L, base::sj(u8"転送終了"))) {
+            KillYoyaku(currentTransfer_);
+            currentTransfer_.clear();
+        }
+    }
 }
 
 void VazevModel::endOfRunSequence() {

@@ -177,6 +177,7 @@ private:
     void startTick();
     void stopTick();
     void endRun();
+    void settleConfirmations();
     void endOfRunSequence();
     void hangUpStep();
     void cancelHangUp();
@@ -212,8 +213,7 @@ private:
     void writeRule(const std::string& K);
     void writeRefusalRule(const std::string& L);
     void beginPosting(const std::string& S);
-    bool refuseTypeAhead(const std::string& S, const std::string& board,
-                         const std::string& field);
+    bool refuseTypeAhead(const std::string& S, const std::string& board, const std::string& field);
     void skipBlock();
     void startDownload();
     void startUpload(const std::string& path);

@@ -49,7 +49,7 @@ private:
     int stopPipe_[2] = {-1, -1};
     int wakePipe_[2] = {-1, -1}; // tells the thread that bytes wait to be written
     mutable std::mutex mutex_;
-    std::string out_;  // guarded by mutex_
+    std::string out_;     // guarded by mutex_
     bool broken_ = false; // guarded by mutex_: the far side is gone
     std::shared_ptr<Shared> shared_;
     std::thread thread_;

@@ -173,12 +173,13 @@ private:
         if (line_) {
             const int id = ++busyCallers_;
             busy_.emplace(id, std::make_unique<BusyCaller>(loop_, fd, [this, id, alive = alive_] {
-                // Not from inside the caller's own callback: its link is being torn down.
-                loop_.post([this, id, alive] {
-                    if (*alive)
-                        busy_.erase(id);
-                });
-            }));
+                              // Not from inside the caller's own callback: its link is being torn
+                              // down.
+                              loop_.post([this, id, alive] {
+                                  if (*alive)
+                                      busy_.erase(id);
+                              });
+                          }));
             return;
         }
         ++generation_;

@@ -1,7 +1,7 @@
 // The simulator's side of a line keeps every byte for a terminal that stops reading for a
 // while, and never makes its loop wait for one.
-#include "base/VirtualLoop.h"
 #include "sim/FdLink.h"
+#include "base/VirtualLoop.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,8 @@ TEST(FdLink, AReaderThatStopsLosesNothingAndTheWriterNeverWaits) {
     base::VirtualLoop loop;
     std::string sent;
     {
-        sim::FdLink link(loop, sv[0], sv[0], true, [](std::string) {}, [] {});
+        sim::FdLink link(
+            loop, sv[0], sv[0], true, [](std::string) {}, [] {});
         // Far more than the socket buffers hold, in pieces, while nobody reads.
         for (int i = 0; i < 400; ++i) {
             std::string piece(10000, static_cast<char>('A' + i % 26));
