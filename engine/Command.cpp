@@ -141,6 +141,7 @@ VazevModel::StepEnd VazevModel::waitConnectRule(const std::string& S, const std:
     if (idleTicks_ > 2 * W + 120) {
         setStatus(sj(u8"[接続] ﾓﾃﾞﾑからの応答がありません．"));
         logError(status_);
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return StepEnd::Stop;
     }
@@ -163,6 +164,7 @@ VazevModel::StepEnd VazevModel::waitOkRule(const std::string& L) {
     if (idleTicks_ > 15) {
         setStatus(sj(u8"[初期化]ﾓﾃﾞﾑからの応答がありません．"));
         logError(status_);
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return StepEnd::Stop;
     }

@@ -128,17 +128,20 @@ void VazevModel::AutoLoginClick() {
     hangUpPhase_ = HangUp::None;
     macroPointer_ = 0;
     stateOverride_ = "*";
+    outcome_ = RunOutcome::None;
 
     const std::string startStamp = stampNow();
     if (!openCaptureLog()) {
         setStatus(base::sj(u8"キャプチャログ VESPARI.LOG を作成できません."));
         errorLog_.add(startStamp + status_);
+        setOutcome(RunOutcome::OpenFailed);
         COMABORT();
         return;
     }
     if (!port_.open(modem().port, modem().baudRate)) {
         setStatus(base::sj(u8"通信ポートをオープンできません."));
         errorLog_.add(startStamp + status_);
+        setOutcome(RunOutcome::OpenFailed);
         COMABORT();
         return;
     }
@@ -190,6 +193,7 @@ void VazevModel::Timer2Timer() {
     if (idleTicks_ > 100 && macroPointer_ > 1) {
         setStatus(base::sj(u8"タイムアウト.ホストまたはﾓﾃﾞﾑからの応答がありません"));
         errorLog_.add(base::ErrorLog::stampedTight(loop_.localNow(), status_));
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return;
     }
@@ -206,6 +210,7 @@ void VazevModel::Button2Click() {
         return;
     setStatus(base::sj(u8"手動により通信が終了しました."));
     logError(status_);
+    setOutcome(RunOutcome::Forced);
     COMABORT();
 }
 
@@ -230,6 +235,7 @@ void VazevModel::COMABORT() {
         hangUpTimer_.setEnabled(true);
         return;
     }
+    setOutcome(macroPointer_ >= MacroCount() ? RunOutcome::Completed : RunOutcome::LineLost);
     endRun();
     setStatus(base::sj(u8"強制終了シマシタ."));
     beep();
@@ -256,6 +262,7 @@ void VazevModel::hangUpStep() {
         hangUpPhase_ = HangUp::None;
         setStatus(base::sj(u8"回線切断の確認ができません．通信を終了します．"));
         logError(status_);
+        setOutcome(RunOutcome::NoHangUp);
         Comm1CommEvent(false);
         break;
     case HangUp::None:
@@ -278,10 +285,12 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
     if (macroPointer_ < MacroCount()) {
         setStatus(base::sj(u8"マクロを実行し終える前に回線切断を検出しました."));
         logError(status_);
+        setOutcome(RunOutcome::LineLost);
         COMABORT();
         return;
     }
     stopTick();
+    setOutcome(RunOutcome::Completed);
     endRun();
     setStatus(base::sj(u8"回線が切れました."));
     beep();
