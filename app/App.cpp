@@ -1,5 +1,6 @@
 #include "app/App.h"
 
+#include "app/Archive.h"
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
@@ -151,17 +152,9 @@ void App::hideTerminal() {
 // Until the capture import exists, a run's lines go to the net's monthly archive and the
 // capture log is kept for the import to come.
 bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
-    const std::string shortName = nets_.field(netNo, shell::kShortName);
-    if (shortName.empty())
-        return false;
-    const std::string date = base::shortDate(loop_.localNow());
-    const std::string archive =
-        shortName + "/" + shortName + date.substr(0, 2) + date.substr(3, 2) + ".LOG";
-    base::Lines run(lines.begin() + 1, lines.begin() + writePointer + 1);
-    try {
-        base::appendLines(archive, run);
-    } catch (const base::FileError& e) {
-        warn(e.what());
+    const std::string error = archiveCapture(nets_, lines, writePointer, netNo, loop_.localNow());
+    if (!error.empty()) {
+        warn(error);
         return false;
     }
     return true;
