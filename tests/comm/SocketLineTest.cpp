@@ -122,3 +122,25 @@ TEST(SocketLine, TcpBytesBothWaysThenThePeerClosingIsOneCarrierLoss) {
     p.comm.Close();
     EXPECT_EQ(p.loop.posts, rec.notifications);
 }
+
+TEST(SocketLine, ACarrierLossWaitsForTheBytesSentBeforeItWhenTheQueueIsFull) {
+    SimPort p;
+    p.comm.setInQueueSize(16);
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.line.onConnect = [&] { p.line.carrier(true); };
+    p.comm.Open();
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    std::string sent;
+    for (int i = 0; sent.size() < 200; ++i)
+        sent += static_cast<char>('A' + i % 26);
+    // Both happen while the loop is busy elsewhere, so the queue fills at once and stays
+    // full until the handler runs; the rest waits in the socket.
+    p.line.send(sent);
+    p.line.carrier(false);
+    ASSERT_TRUE(untilOthersAsleep()); // the watcher has seen both
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 2; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"carrier:on", "rx:" + sent, "carrier:off"}));
+    EXPECT_FALSE(p.comm.CarrierDetect());
+    p.comm.Close();
+}
