@@ -28,8 +28,7 @@ std::string NetList::load() {
                                 u8"上書きしません．\n") +
                        e.what();
             }
-            return base::sj(u8"ネットリストのひな形 NETLIST.NEW を読み込めません．\n") +
-                   e.what();
+            return base::sj(u8"ネットリストのひな形 NETLIST.NEW を読み込めません．\n") + e.what();
         }
     }
     return base::sj(u8"ネットリストのファイルがありません: ") + kFileName + " / " + kStartingCopy;

@@ -22,8 +22,8 @@ const std::map<std::string, std::set<std::string>> kAllowed = {
     {"sim", {"base", "comm"}},
     {"shell", {"base", "ui"}},
 };
-const std::set<std::string> kSubsystems = {"shell",  "macro",   "engine", "transfer",
-                                           "store",  "viewers", "writers"};
+const std::set<std::string> kSubsystems = {"shell", "macro",   "engine", "transfer",
+                                           "store", "viewers", "writers"};
 
 // Every "folder/..." include of the program's sources, as "file -> folder".
 std::vector<std::pair<std::string, std::string>> includesOf(const std::string& folder) {
@@ -56,10 +56,11 @@ TEST(Layers, NoFolderIncludesAHeaderOfAFolderAboveIt) {
             if (target == folder)
                 continue;
             EXPECT_NE(target, "app") << file;
-            if (auto rule = kAllowed.find(folder); rule != kAllowed.end())
+            if (auto rule = kAllowed.find(folder); rule != kAllowed.end()) {
                 EXPECT_TRUE(rule->second.count(target)) << file << " includes " << target;
-            else if (kSubsystems.count(folder))
+            } else if (kSubsystems.count(folder)) {
                 EXPECT_NE(target, "sim") << file; // the simulator is wired in by app/ only
+            }
         }
     }
     EXPECT_GT(looked, 100); // the tree was really read

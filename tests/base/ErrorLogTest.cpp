@@ -18,8 +18,8 @@ TEST(ErrorLog, EachLineReachesTheFileAtOnceAndEditsRewriteItWhole) {
     EXPECT_TRUE(log.load()); // no file yet: an empty log
     EXPECT_TRUE(log.lines().empty());
 
-    const std::string lost = ErrorLog::stamped(makeDateTime(2026, 3, 9, 7, 5, 3),
-                                               sj(u8"キャリアが切れました"));
+    const std::string lost =
+        ErrorLog::stamped(makeDateTime(2026, 3, 9, 7, 5, 3), sj(u8"キャリアが切れました"));
     EXPECT_EQ(lost, "26/03/09 07:05:03" + sj(u8"キャリアが切れました"));
     EXPECT_EQ(ErrorLog::stamped(makeDateTime(1999, 12, 31, 23, 59, 59), " x"),
               "99/12/31 23:59:59 x");

@@ -141,8 +141,8 @@ TEST(StdLoop, TwoTimersKeepTheirPeriodsAndALateTimerFiresOnceNotInABurst) {
     loop.startTimer(30, [&] { fired.push_back("fast@" + std::to_string(loop.now)); });
     loop.run();
     // After the block each timer fires once, late, and then keeps its period from there.
-    EXPECT_EQ(fired, (std::vector<std::string>{"fast@30", "fast@60", "fast@90", "slow@100",
-                                               "fast@120", "fast@150", "fast@180", "slow@200",
-                                               "fast@500", "slow@500", "fast@530", "fast@560",
-                                               "fast@590", "slow@600"}));
+    EXPECT_EQ(fired,
+              (std::vector<std::string>{"fast@30", "fast@60", "fast@90", "slow@100", "fast@120",
+                                        "fast@150", "fast@180", "slow@200", "fast@500", "slow@500",
+                                        "fast@530", "fast@560", "fast@590", "slow@600"}));
 }

@@ -412,8 +412,8 @@ TEST_F(MacroModelTest, NothingAWriterHandsOverChangesTheShapeOfTheFile) {
         ReserveList::makeBlock("RES :PC#1", {"Hello\r\n//\r\nQUIT", "MDOWN :PC#9\nbye"});
     ASSERT_TRUE(model.appendReservation(0, block));
     reload(0);
-    EXPECT_EQ(model.reserve().lines(), (base::Lines{"RES :PC#1", "Hello", ">//", "QUIT",
-                                                    "MDOWN :PC#9", "bye", "//"}));
+    EXPECT_EQ(model.reserve().lines(),
+              (base::Lines{"RES :PC#1", "Hello", ">//", "QUIT", "MDOWN :PC#9", "bye", "//"}));
     EXPECT_EQ(model.reserve().headers(), std::vector<std::string>{"RES :PC#1"});
     EXPECT_EQ(ticked(), std::vector<Step>{Step::MEMBOR});
 
@@ -519,13 +519,21 @@ TEST_F(MacroModelTest, ReservationsThatOverflowTheFixedCommandsRoomAreKeptInTheB
 }
 
 TEST_F(MacroModelTest, ALastReadDateWithAOneDigitYearSetsTheUnreadDate) {
-    writeNetFile("NETB", "NET.MAC", {"SETKTBBS", "DIAL{1}", "LOGIN"}); // no MIDOKU line
-    for (const auto& [text, year] : std::vector<std::pair<std::string, int>>{
-             {"6/03/09 07:05:00", 106}, {"0/1/1 0:00", 100}, {"last 9/12/31 23:59", 109}}) {
-        nets.setField(1, shell::kLastRead, text);
+    struct Case {
+        const char* lastRead;
+        UnreadDate date;
+        const char* midoku; // the line Convert writes from it
+    };
+    for (const Case& c :
+         {Case{"6/03/09 07:05:00", {106, 3, 9, 7, 5}, "MIDOKU :06/03/09 07:05:00"},
+          Case{"0/1/1 0:00", {100, 1, 1, 0, 0}, "MIDOKU :00/01/01 00:00:00"},
+          Case{"last 9/12/31 23:59", {109, 12, 31, 23, 59}, "MIDOKU :09/12/31 23:59:00"}}) {
+        writeNetFile("NETB", "NET.MAC", {"SETKTBBS", "DIAL{1}", "LOGIN"}); // no MIDOKU line
+        nets.setField(1, shell::kLastRead, c.lastRead);
         reload(1);
-        EXPECT_EQ(model.unread().year, year) << text;
-        EXPECT_EQ(macro::midokuDate(model.unread()).substr(0, 2), std::to_string(year - 100)
-                                                                      .insert(0, "0")) << text;
+        EXPECT_EQ(model.unread(), c.date) << c.lastRead;
+        model.setChecked(Step::MIDOKU, true);
+        ASSERT_TRUE(model.Convert());
+        EXPECT_EQ(base::readLines(dir.file("NETB/NET.MAC")).back(), c.midoku) << c.lastRead;
     }
 }

@@ -97,8 +97,8 @@ TEST(ReserveList, BlocksThatDoNotFitAreRefusedWholeAndNothingIsLost) {
 }
 
 TEST(ReserveList, LineBreaksInsideABodyLineSplitItAndNeverReachTheFileAsTheyAre) {
-    EXPECT_EQ(ReserveList::makeBlock("RES :PC#1", {"one\r\ntwo", "//\nQUIT", "three\rfour\r\n",
-                                                   "", "\r\n", "five\n\nsix"}),
+    EXPECT_EQ(ReserveList::makeBlock("RES :PC#1", {"one\r\ntwo", "//\nQUIT", "three\rfour\r\n", "",
+                                                   "\r\n", "five\n\nsix"}),
               (base::Lines{"RES :PC#1", "one", "two", ">//", "QUIT", "three", "four", "", "",
                            "five", "", "six", "//"}));
     // A header is one line: its breaks become blanks, whatever the kind.

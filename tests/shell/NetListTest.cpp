@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace shell;
 using testing_support::TempDir;
@@ -89,10 +89,7 @@ TEST(NetList, ListFilesThatExistButCannotBeReadKeepTheListFromBeingSaved) {
     const std::vector<Case> cases = {
         {"a link that loops", [](const std::string& p) { ::symlink(p.c_str(), p.c_str()); }},
         {"a folder", [](const std::string& p) { base::makeDirs(p); }},
-        {"no read permission",
-         [](const std::string& p) {
-             base::replaceLines(p, {"A"}, 0200);
-         }},
+        {"no read permission", [](const std::string& p) { base::replaceLines(p, {"A"}, 0200); }},
     };
     for (const Case& c : cases) {
         TempDir dir;
