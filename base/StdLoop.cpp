@@ -1,6 +1,5 @@
 #include "base/StdLoop.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace base {

@@ -115,8 +115,8 @@ void TCommWatch::run() {
             // With a full queue the descriptor is left out, or a pending hang-up would wake
             // the poll at once, again and again.
             watchFd = !hungUp && state_->rx.size() < state_->capacity;
-            timed = (lines_ && !state_->hungUp) || state_->transmitWatch;
-            owes = !state_->hungUp && device_.owesOutput();
+            timed = (lines_ && !hungUp) || state_->transmitWatch;
+            owes = !hungUp && device_.owesOutput();
         }
         const short wanted =
             static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes ? POLLOUT : 0));
