@@ -1,7 +1,6 @@
 #pragma once
 // The composition root: creates the models and the long-lived windows in start-up order,
 // hands each the others it needs, and carries the calls between windows.
-#include "app/Desktop.h"
 #include "base/ErrorLog.h"
 #include "comm/TComm.h"
 #include "engine/RunHost.h"
@@ -9,6 +8,7 @@
 #include "engine/VazevModel.h"
 #include "macro/MacroHost.h"
 #include "macro/MacroModel.h"
+#include "shell/Desktop.h"
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
@@ -33,7 +33,7 @@ class TSettingForm;
 
 namespace app {
 
-class App : public Desktop,
+class App : public shell::Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
             public macro::MacroHost,
