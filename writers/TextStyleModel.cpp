@@ -125,8 +125,11 @@ bool TextStyleModel::save() {
 
 bool TextStyleModel::load(int style) {
     base::Lines lines; // a missing file is an empty template
+    const std::string path = base::joinPath(folder_, fileName(style));
     try {
-        base::readLinesIfExists(base::joinPath(folder_, fileName(style)), lines);
+        if (base::dirExists(path))
+            throw base::FileError(path + ": is a folder");
+        base::readLinesIfExists(path, lines);
     } catch (const base::FileError& e) {
         host_.warn(sj(u8"テキストのスタイルを読み込めません．\n") + e.what());
         return false;
