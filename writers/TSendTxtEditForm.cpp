@@ -33,8 +33,12 @@ TSendTxtEditForm::TSendTxtEditForm(ReserveEditor& model, QWidget* parent)
     row->addStretch();
     row->addWidget(ok);
 
-    connect(list_, &QListWidget::currentRowChanged, this,
-            [this](int r) { model_.ListBox1Click(r); });
+    // A selection chooses an item; the list taking the focus (which makes a row current
+    // without selecting it) chooses none.
+    connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
+        const auto items = list_->selectedItems();
+        model_.ListBox1Click(items.isEmpty() ? -1 : list_->row(items.first()));
+    });
     connect(list_, &QListWidget::itemDoubleClicked, this, [this] {
         if (model_.editEnabled())
             model_.editClick();
@@ -63,8 +67,9 @@ void TSendTxtEditForm::editorChanged() {
             list_->clear();
             list_->addItems(items);
         }
-        list_->setCurrentRow(model_.selected());
-        if (model_.selected() < 0)
+        if (model_.selected() >= 0)
+            list_->setCurrentRow(model_.selected());
+        else
             list_->clearSelection();
     }
     delete_->setEnabled(model_.deleteEnabled());

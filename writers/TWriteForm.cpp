@@ -200,6 +200,11 @@ void TWriteForm::showEvent(QShowEvent* event) {
     if (shownOnce_)
         return;
     shownOnce_ = true;
+    // The user starts in the first field there is to type in, never in the net's name.
+    if (model_->kind() == WriterKind::Reply)
+        memo_->setFocus();
+    else
+        title_->setFocus();
     switch (model_->kind()) {
     case WriterKind::Reply:
         model_->FormShow(ctx_.macro.replySlot());

@@ -13,6 +13,8 @@
 #include "writers/WriterText.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -209,6 +211,11 @@ TEST(WriterForms, TheReservationEditorDeletesAndReopensByPosition) {
     auto* del = child<QPushButton>(form, "DeleteButton");
     auto* edit = child<QPushButton>(form, "EditButton");
     ASSERT_EQ(list->count(), 3);
+    EXPECT_FALSE(del->isEnabled());
+    // Taking the focus selects nothing.
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(list, &focus);
+    EXPECT_EQ(editor.selected(), -1);
     EXPECT_FALSE(del->isEnabled());
     list->setCurrentRow(2);
     EXPECT_TRUE(del->isEnabled());
