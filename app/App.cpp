@@ -217,8 +217,9 @@ void App::showMacroWindow() {
 // --- Writing ---
 
 writers::WriterContext App::writerContext() {
-    return {loop_,           nets_, macroModel_, *textStyleModel_, writerDialogs_,
-            [this] { return vazev_.running(); }};
+    writers::WriterContext ctx{loop_, nets_, macroModel_, *textStyleModel_, writerDialogs_, {}};
+    ctx.runActive = [this] { return vazev_.running(); };
+    return ctx;
 }
 
 void App::openWriter(QWidget* writer) {

@@ -1,5 +1,6 @@
 #pragma once
-// The window of the mail writer ("メールの作成"): addressee, title or, for a binary mail, the file to send.
+// The window of the mail writer ("メールの作成"): addressee, title or, for a binary mail, the file
+// to send.
 #include "writers/TWriteForm.h"
 
 namespace writers {

@@ -68,8 +68,8 @@ void TTextStyleForm::build() {
     static const struct {
         const char* name;
         const char8_t* caption;
-    } kButtons[] = {{"New", u8"新規発言"}, {"RES", u8"レポンス"}, {"Mail", u8"メール"},
-                    {"OMAKE", u8"おまけ"}};
+    } kButtons[] = {
+        {"New", u8"新規発言"}, {"RES", u8"レポンス"}, {"Mail", u8"メール"}, {"OMAKE", u8"おまけ"}};
     for (int i = 0; i < kStyleCount; ++i) {
         auto* b = new QRadioButton(tr8(kButtons[i].caption), this);
         b->setObjectName(kButtons[i].name);
@@ -147,9 +147,11 @@ void TTextStyleForm::styleChanged() {
         }
     }
     const StyleValues& v = model_.values();
-    const std::pair<QLineEdit*, const std::string*> fields[] = {
-        {meHandle_, &v.MeHandle}, {meID_, &v.MeID},   {comHandle_, &v.ComHandle},
-        {comID_, &v.ComID},       {resNo_, &v.ResNo}};
+    const std::pair<QLineEdit*, const std::string*> fields[] = {{meHandle_, &v.MeHandle},
+                                                                {meID_, &v.MeID},
+                                                                {comHandle_, &v.ComHandle},
+                                                                {comID_, &v.ComID},
+                                                                {resNo_, &v.ResNo}};
     for (const auto& [e, s] : fields)
         if (e->text() != toQ(*s)) {
             const QSignalBlocker block(e);

@@ -1,5 +1,6 @@
 #pragma once
-// The window of the upload request ("ファイルのアップロード"): comment, file with "参照" and description.
+// The window of the upload request ("ファイルのアップロード"): comment, file with "参照" and
+// description.
 #include "writers/TWriteForm.h"
 
 namespace writers {

@@ -44,8 +44,7 @@ void showText(QLineEdit* e, const std::string& sjis) {
 
 } // namespace
 
-TWriteForm::TWriteForm(WriterContext ctx, WriterKind kind, const QFont& editorFont,
-                       QWidget* parent)
+TWriteForm::TWriteForm(WriterContext ctx, WriterKind kind, const QFont& editorFont, QWidget* parent)
     : QWidget(parent), ctx_(std::move(ctx)), model_(std::make_unique<WriterModel>(ctx_, kind)) {
     static const char* names[] = {"TResWriteForm", "TNewWriteForm", "TMailWriteForm",
                                   "TUPFileForm"};

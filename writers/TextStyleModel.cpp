@@ -75,8 +75,9 @@ base::Lines styleLegend() {
 }
 
 TextStyleModel::TextStyleModel(base::EventLoop& loop, TextStyleHost& host, std::string folder)
-    : loop_(loop), host_(host), folder_(std::move(folder)), memo1_(builtInTemplate()),
-      values_{sj(u8"一太郎"), "ABCD0123", sj(u8"ワードプロ"), "ABCD0321", "1234"} {
+    : loop_(loop), host_(host), folder_(std::move(folder)),
+      memo1_(builtInTemplate()), values_{sj(u8"一太郎"), "ABCD0123", sj(u8"ワードプロ"), "ABCD0321",
+                                         "1234"} {
     expand();
 }
 
@@ -166,8 +167,7 @@ void TextStyleModel::FormShow() {
 }
 
 bool TextStyleModel::close() {
-    if (!save() &&
-        !host_.askYesNo(sj(u8"テキストのスタイルを保存せずに閉じますか．")))
+    if (!save() && !host_.askYesNo(sj(u8"テキストのスタイルを保存せずに閉じますか．")))
         return false;
     shown_ = false;
     host_.setMainAndMacroEnabled(true);

@@ -27,11 +27,11 @@ constexpr int kStyleCount = 4;
 
 // The value fields of the dialog (Shift-JIS).
 struct StyleValues {
-    std::string MeHandle; // %H
-    std::string MeID;     // %I
+    std::string MeHandle;  // %H
+    std::string MeID;      // %I
     std::string ComHandle; // %h
-    std::string ComID;    // %i
-    std::string ResNo;    // %X
+    std::string ComID;     // %i
+    std::string ResNo;     // %X
 };
 
 // Expands a template: one result line per template line and one empty line after them.

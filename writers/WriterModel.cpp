@@ -264,15 +264,16 @@ bool WriterModel::FormCloseQuery() {
 
 bool WriterModel::reserve() {
     if (ctx_.runActive && ctx_.runActive()) {
-        ctx_.dialogs.warn(sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+        ctx_.dialogs.warn(
+            sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
         return false;
     }
     const auto net = netIndex(netNumber_);
     if (!net || !ctx_.nets.has(*net) || netFolder_.empty() ||
         ctx_.nets.field(*net, shell::kShortName) != netFolder_) {
-        ctx_.dialogs.warn(
-            sj(u8"このウィンドウを開いた後でネットリストが変わったため，予約するネットが分かりません．"
-               u8"文章をコピーしてから開き直してください．"));
+        ctx_.dialogs.warn(sj(
+            u8"このウィンドウを開いた後でネットリストが変わったため，予約するネットが分かりません．"
+            u8"文章をコピーしてから開き直してください．"));
         return false;
     }
     if (auto bad = checkFields()) {
@@ -283,8 +284,7 @@ bool WriterModel::reserve() {
     if (needsFile) {
         const std::string path = kind_ == WriterKind::Upload ? fName_ : title_;
         if (!base::fileExists(base::nativePath(path)) &&
-            !ctx_.dialogs.askYesNo(
-                sj(u8"ファイルが存在しません。このまま予約してよろしいですが?")))
+            !ctx_.dialogs.askYesNo(sj(u8"ファイルが存在しません。このまま予約してよろしいですが?")))
             return false;
         if (!fileNameFits(storedPath(path))) {
             ctx_.dialogs.warn(sj(u8"ファイル名は8.3のDOS形式でなくてはなりません。"));
@@ -296,8 +296,7 @@ bool WriterModel::reserve() {
         if (line == macro::ReserveList::kTerminator)
             line = macro::ReserveList::kEscapedTerminator;
     notify();
-    return ctx_.macro.appendReservation(*net,
-                                        macro::ReserveList::makeBlock(headerLine(), body_));
+    return ctx_.macro.appendReservation(*net, macro::ReserveList::makeBlock(headerLine(), body_));
 }
 
 } // namespace writers

@@ -47,10 +47,10 @@ Addressee addresseeOf(std::string_view firstLine);
 std::string storedPath(std::string_view nativeOrStored);
 
 // Limits of what the auto-pilot sends.
-constexpr int kMaxTitle = 50;     // a new message's or mail's title
-constexpr int kMaxPath = 128;     // a file path
-constexpr int kMaxFileName = 12;  // the file name of an upload or binary mail
-constexpr int kMaxNumber = 5;     // a reply's message number
+constexpr int kMaxTitle = 50;    // a new message's or mail's title
+constexpr int kMaxPath = 128;    // a file path
+constexpr int kMaxFileName = 12; // the file name of an upload or binary mail
+constexpr int kMaxNumber = 5;    // a reply's message number
 
 // Field checks. Each returns the warning (Shift-JIS) that names the field, or nullopt
 // when the field may go into a header.

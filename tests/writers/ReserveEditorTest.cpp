@@ -1,7 +1,7 @@
 // The reservation editor: items found block by block, delete and edit by position, and
 // a reopened block reserved again unchanged at the end of the list.
-#include "tests/writers/WriterFixture.h"
 #include "writers/ReserveEditor.h"
+#include "tests/writers/WriterFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -39,10 +39,11 @@ struct EditorFixture : WriterFixture {
 };
 
 // A body line that equals the header of the block after it, and two equal headers.
-const base::Lines kTricky = {"RES :PC#0001", "MAIL :ABCD0123#Hi", "//",
-                             "MAIL :ABCD0123#Hi", "second", "//",
-                             "MDOWN :PC#7",
-                             "RES :PC#0001", "twin", "//"};
+const base::Lines kTricky = {"RES :PC#0001", "MAIL :ABCD0123#Hi",
+                             "//",           "MAIL :ABCD0123#Hi",
+                             "second",       "//",
+                             "MDOWN :PC#7",  "RES :PC#0001",
+                             "twin",         "//"};
 
 } // namespace
 

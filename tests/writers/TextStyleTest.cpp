@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-
 using writers::expandStyle;
 using writers::Style;
 using writers::StyleValues;
@@ -21,9 +20,9 @@ base::Lines expand(const base::Lines& tmpl) {
 } // namespace
 
 TEST(StyleExpansion, EveryCodeIsReplacedByItsValue) {
-    EXPECT_EQ(expand({"%H|%I|%h|%i|%X|%D|%T"}),
-              (base::Lines{"Nick|ABCD0123|" + sj(u8"花子") + "|EFGH0456|0123|26/12/08|09:05:07",
-                           ""}));
+    EXPECT_EQ(
+        expand({"%H|%I|%h|%i|%X|%D|%T"}),
+        (base::Lines{"Nick|ABCD0123|" + sj(u8"花子") + "|EFGH0456|0123|26/12/08|09:05:07", ""}));
     // The worked example: 32 spaces, then handle and ID.
     EXPECT_EQ(expand({std::string(32, ' ') + "%H %I"}),
               (base::Lines{std::string(32, ' ') + "Nick ABCD0123", ""}));

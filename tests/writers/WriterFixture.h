@@ -64,9 +64,26 @@ struct RecordingStyleHost : writers::TextStyleHost {
 };
 
 inline base::Lines twoNets() {
-    return {sj(u8"テストネット"), "NETA", "999", "0", "ABCD0123", "TARO", sj(u8"太郎"),
-            "KTBBS", "", "",
-            "NET B", "NETB", "999", "0", "B0000001", "bee", "Bee", "KTBBS", "", ""};
+    return {sj(u8"テストネット"),
+            "NETA",
+            "999",
+            "0",
+            "ABCD0123",
+            "TARO",
+            sj(u8"太郎"),
+            "KTBBS",
+            "",
+            "",
+            "NET B",
+            "NETB",
+            "999",
+            "0",
+            "B0000001",
+            "bee",
+            "Bee",
+            "KTBBS",
+            "",
+            ""};
 }
 
 // The style files as the program ships them.

@@ -52,8 +52,11 @@ TEST(WriterForms, AReplyFromTheHandOverSlotIsFramedQuotedAndReservedFromTheWindo
     FormFixture f;
     base::replaceLines(f.dir.file("TXTSTY1.dat"), {"%h-san", "", "", "-- %I"});
     f.macro.replySlot() = {sj(u8"テストネット"),
-                           "No.0123 from: EFGH0456 Hanako\r\nTitle\r\n\r\nHello\r\n", "0123",
-                           "NEW", "0", "PC"};
+                           "No.0123 from: EFGH0456 Hanako\r\nTitle\r\n\r\nHello\r\n",
+                           "0123",
+                           "NEW",
+                           "0",
+                           "PC"};
     writers::TResWriteForm w(f.context(), f.font);
     w.show();
     EXPECT_EQ(w.windowTitle(), q(u8"レス作成"));
@@ -177,8 +180,7 @@ TEST(WriterForms, TheStyleDialogSwitchesStylesAndShowsTheLegend) {
     EXPECT_TRUE(child<QLineEdit>(f.styleForm, "ResNo")->isReadOnly());
     auto* memo1 = child<QPlainTextEdit>(f.styleForm, "Memo1");
     memo1->setPlainText("new %H");
-    EXPECT_EQ(child<QPlainTextEdit>(f.styleForm, "memo4")->toPlainText(),
-              q(u8"new 一太郎\n"));
+    EXPECT_EQ(child<QPlainTextEdit>(f.styleForm, "memo4")->toPlainText(), q(u8"new 一太郎\n"));
     child<QRadioButton>(f.styleForm, "Mail")->click();
     EXPECT_EQ(base::readLines(f.dir.file("TXTSTY0.dat")), (base::Lines{"new %H"}));
     EXPECT_EQ(memo1->toPlainText(), "mail %i");
@@ -221,7 +223,8 @@ TEST(WriterForms, TheReservationEditorDeletesAndReopensByPosition) {
     EXPECT_TRUE(del->isEnabled());
     EXPECT_FALSE(edit->isEnabled());
     del->click();
-    EXPECT_EQ(f.reserved(), (base::Lines{"NEWW :PC#t", "NEWW :PC#t", "//", "NEWW :PC#t", "b", "//"}));
+    EXPECT_EQ(f.reserved(),
+              (base::Lines{"NEWW :PC#t", "NEWW :PC#t", "//", "NEWW :PC#t", "b", "//"}));
     EXPECT_FALSE(del->isEnabled());
 
     list->setCurrentRow(1);
@@ -233,5 +236,6 @@ TEST(WriterForms, TheReservationEditorDeletesAndReopensByPosition) {
     EXPECT_EQ(child<QPlainTextEdit>(w, "Memo1")->toPlainText(), "b");
     child<QPushButton>(w, "Button1")->click();
     // The first block, whose body line looks like its header, is untouched.
-    EXPECT_EQ(f.reserved(), (base::Lines{"NEWW :PC#t", "NEWW :PC#t", "//", "NEWW :PC#t", "b", "//"}));
+    EXPECT_EQ(f.reserved(),
+              (base::Lines{"NEWW :PC#t", "NEWW :PC#t", "//", "NEWW :PC#t", "b", "//"}));
 }

@@ -17,7 +17,10 @@ namespace {
 macro::ReplySlot replySlot(const std::string& mode = "NEW") {
     return {sj(u8"テストネット"),
             "No.0123  from: EFGH0456 Hanako\r\nTitle: Hello\r\n\r\nHello there\r\n\r\nBye\r\n",
-            "0123", mode, "0", "PC"};
+            "0123",
+            mode,
+            "0",
+            "PC"};
 }
 
 macro::NewSlot newSlot(const std::string& title = sj(u8"タイトルを入れてください")) {
@@ -54,9 +57,15 @@ TEST(ReplyWriter, QuotesTheMessageFramesItWithTheReplyStyleAndReservesItByteExac
     f.closeStyle();
     f.loop.advance(1000);
     EXPECT_FALSE(w.timer1Running());
-    const base::Lines framed = {
-        "Hanako-san (EFGH0456)", "", "re 0123", ">Hello there", ">", ">Bye", ">",
-        "-- " + sj(u8"太郎") + " ABCD0123", ""};
+    const base::Lines framed = {"Hanako-san (EFGH0456)",
+                                "",
+                                "re 0123",
+                                ">Hello there",
+                                ">",
+                                ">Bye",
+                                ">",
+                                "-- " + sj(u8"太郎") + " ABCD0123",
+                                ""};
     EXPECT_EQ(w.body(), framed);
     f.loop.advance(5000);
     EXPECT_EQ(w.body(), framed); // framed once only
@@ -176,8 +185,8 @@ TEST(MailWriter, ANewMailTakesTheIDAndTheHandleFromTheMemberLine) {
 TEST(MailWriter, AnAnswerProposesRETitleAndQuotesTheMail) {
     WriterFixture f;
     WriterModel w(f.context(), WriterKind::Mail);
-    w.FormShow(mailSlot("RES", "from: EFGH0456 Hanako Sato\r\nDate: 26/12/01\r\nSubj: Hello\r\nHi\r\n",
-                        ""));
+    w.FormShow(mailSlot(
+        "RES", "from: EFGH0456 Hanako Sato\r\nDate: 26/12/01\r\nSubj: Hello\r\nHi\r\n", ""));
     EXPECT_EQ(w.title(), "RE: Hello");
     EXPECT_EQ(w.caption(), "RE: Hello");
     EXPECT_EQ(w.SendId(), "EFGH0456");
@@ -275,9 +284,9 @@ TEST(UploadRequest, RefusesLongNamesBarsInTheCommentAndCancelAsksAgain) {
     w.setTitle(sj(u8"ポイント版"));
     ASSERT_TRUE(w.FormCloseQuery());
     EXPECT_EQ(f.dialogs.asked.size(), 3u);
-    EXPECT_EQ(f.reserved(), (base::Lines{"UPFILE :PC#" + sj(u8"ポイント版") + "|" +
-                                             writers::storedPath(twelve),
-                                         "about", ">//", "//"}));
+    EXPECT_EQ(f.reserved(),
+              (base::Lines{"UPFILE :PC#" + sj(u8"ポイント版") + "|" + writers::storedPath(twelve),
+                           "about", ">//", "//"}));
 }
 
 TEST(Writers, ReserveForTheirOwnNetAndLeaveTheShownNetAlone) {

@@ -1,6 +1,6 @@
 // The text rules of the writers: body lines, quoting, the addressee and the field checks.
-#include "base/Sjis.h"
 #include "writers/WriterText.h"
+#include "base/Sjis.h"
 
 #include <gtest/gtest.h>
 

@@ -61,8 +61,8 @@ TEST(WritersAgainstSim, AWholeRunPostsWhatTheWritersReservedExactlyAsTyped) {
     sim::DataSet data = sim::loadFixture(std::string(TARNO_SOURCE_DIR) + "/data/demo");
     data.mail.clear();
     sim::Simulator host(loop, std::move(data));
-    const base::Lines record = {sj(u8"デモネット"), "DEMO", "0312345678", "0", "TARNO001",
-                                "tarno", sj(u8"たーの"), "KTBBS", "", ""};
+    const base::Lines record = {sj(u8"デモネット"), "DEMO",  "0312345678", "0", "TARNO001", "tarno",
+                                sj(u8"たーの"),     "KTBBS", "",           ""};
     shell::NetList nets{dir.path(), record};
     shell::ModemSettings modems = shell::defaultModemSettings();
     modems[0] = {"M", "ATDT", "ATZ", 30, 1, 38400, false};
@@ -88,8 +88,8 @@ TEST(WritersAgainstSim, AWholeRunPostsWhatTheWritersReservedExactlyAsTyped) {
     macro.FormShow();
     macro.ListBox1Click(0);
     macro.setChecked(macro::Step::QUIT, true);
-    const writers::WriterContext ctx{loop, nets, macro, styles, dialogs,
-                                     [&] { return engine.running(); }};
+    const writers::WriterContext ctx{loop,   nets,    macro,
+                                     styles, dialogs, [&] { return engine.running(); }};
 
     // A reply to article 2 of board 1, typed with a line "//" and one that only starts so.
     WriterModel reply(ctx, WriterKind::Reply);
