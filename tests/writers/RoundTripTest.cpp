@@ -1,6 +1,6 @@
 // Blocks the writers make, carried out by the auto-pilot: after the log-in the engine
-// sends exactly the board, number, addressee, title, file name and body lines the user
-// typed, and the reservation leaves the list once the host confirms it.
+// sends exactly the board, title, addressee, file name and body lines the user typed.
+// (Replies and mail are carried out against the simulated host in WritersAgainstSimTest.)
 #include "base/Text.h"
 #include "tests/engine/EngineHarness.h"
 #include "tests/writers/WriterFixture.h"
@@ -51,29 +51,9 @@ struct RoundTrip : ::testing::Test {
         h.receive(sj(u8"\r\nMAIN (残り59分)>"));
         h.ticks(2);
     }
-    void confirmPosting() {
-        h.receive(sj(u8"\r\n書き込み中　...終了しました。\r\nMAIN (残り58分)>"));
-        h.ticks(3);
-    }
 };
 
 } // namespace
-
-TEST_F(RoundTrip, AReplyIsPostedWithItsBodyAsTyped) {
-    WriterModel w(context(), WriterKind::Reply);
-    w.FormShow(macro::ReplySlot{"", "", "0123", "EDIT", "0", sj(u8"ソフト")});
-    w.setBody({sj(u8"ポイントです"), "//", "//x", ""});
-    reserve(w);
-    logIn();
-    h.ticks(1);
-    EXPECT_EQ(h.takeSent(), "ER;" + sj(u8"ソフト") + ";0123;Y\r");
-    h.receive("ER;" + sj(u8"ソフト") + ";0123;Y\r\n");
-    h.ticks(8);
-    EXPECT_EQ(h.takeSent(), sj(u8"ポイントです") + "\r>//\r//x\r\r//\rS\r");
-    EXPECT_EQ(h.macro.reserve().ReserveCount(), 6);
-    confirmPosting();
-    EXPECT_EQ(h.macro.reserve().ReserveCount(), 0);
-}
 
 TEST_F(RoundTrip, ANewMessageSendsBoardAndTitleInOneCommandLine) {
     WriterModel w(context(), WriterKind::NewMessage);
@@ -93,20 +73,6 @@ TEST_F(RoundTrip, ANewMessageSendsBoardAndTitleInOneCommandLine) {
                                 std::string(32, ' ') + sj(u8"たーの") + " TARNO001" +
                                 std::string(11, ' ') + "\r" + std::string(32, ' ') +
                                 "26/12/08 09:00:00\r" + dashes + "\r\r//\rS\r");
-}
-
-TEST_F(RoundTrip, AMailGoesToTheAddresseeOfTheMemberLine) {
-    WriterModel w(context(), WriterKind::Mail);
-    w.FormShow(macro::MailSlot{"0", "", "EDIT", "Hello\r\n", "Hi; there", "TARNO002  Jiro", ""});
-    reserve(w);
-    logIn();
-    h.ticks(1);
-    EXPECT_EQ(h.takeSent(), "EM\rTARNO002\r");
-    h.receive(sj(u8"EM\r\nTARNO002\r\n宛先 (C:cancel 0:end)>"));
-    h.ticks(4);
-    EXPECT_EQ(h.takeSent(), "Hi; there\rY\rHello\r//\rS\r");
-    confirmPosting();
-    EXPECT_EQ(h.macro.reserve().ReserveCount(), 0);
 }
 
 TEST_F(RoundTrip, AnUploadAsksForTheFileNameOfALinuxPath) {

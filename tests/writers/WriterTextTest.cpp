@@ -7,14 +7,6 @@
 using base::sj;
 using namespace writers;
 
-TEST(WriterText, QuotingDropsTheHeaderAndEndsWithAQuoteMarkAfterALastLineBreak) {
-    EXPECT_EQ(quoteMessage("h1\r\nh2\r\nh3\r\nHello\r\n\r\nBye\r\n"),
-              (base::Lines{">Hello", ">", ">Bye", ">"}));
-    EXPECT_EQ(quoteMessage("h1\r\nh2\r\nh3\r\nHello\r\nBye"), (base::Lines{">Hello", ">Bye"}));
-    EXPECT_EQ(quoteMessage("h1\r\nh2"), (base::Lines{}));
-    EXPECT_EQ(quoteMessage(""), (base::Lines{}));
-}
-
 TEST(WriterText, BodyLinesNeverHoldALineBreak) {
     EXPECT_EQ(bodyFromText("a\r\nb\nc\rd\r\n"), (base::Lines{"a", "b", "c", "d"}));
     EXPECT_EQ(textFromBody({"a", "", "b"}), "a\r\n\r\nb\r\n");
@@ -22,18 +14,6 @@ TEST(WriterText, BodyLinesNeverHoldALineBreak) {
     EXPECT_EQ(splitInnerBreaks({"one\r\ntwo", "three\rfour\nfive", "six"}),
               (base::Lines{"one", "two", "three", "four", "five", "six"}));
     EXPECT_EQ(splitInnerBreaks({"end\n"}), (base::Lines{"end", ""}));
-}
-
-TEST(WriterText, TheAddresseeComesFromTheFirstLineAfterFrom) {
-    const Addressee a = addresseeOf("0123 from: ABCD0123 Taro Yamada  96/08/01");
-    EXPECT_EQ(a.id, "ABCD0123");
-    EXPECT_EQ(a.handle, "Taro Yamada  96/08/01");
-    const Addressee one = addresseeOf("from: ABCD0123");
-    EXPECT_EQ(one.id, "ABCD0123");
-    EXPECT_EQ(one.handle, "");
-    const Addressee none = addresseeOf("no sender here at all");
-    EXPECT_EQ(none.id, "");
-    EXPECT_EQ(none.handle, "");
 }
 
 TEST(WriterText, ByteCutsNeverSplitADoubleByteCharacter) {
