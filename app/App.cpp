@@ -122,6 +122,8 @@ void App::startUp() {
 }
 
 void App::closing() {
+    // Open writers are asked whether to reserve their text before the program ends.
+    frame_->mdiArea()->closeAllSubWindows();
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
     frameModel_.FormCloseQuery(settingModel_);
