@@ -12,6 +12,7 @@
 #include "writers/TUPFileForm.h"
 #include "writers/WriterText.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -141,7 +142,7 @@ TEST(WriterForms, AMailAndABinaryMailFromTheWindow) {
     for (QLabel* l : b.findChildren<QLabel*>())
         relabelled = relabelled || l->text() == q(u8"ファイル名");
     EXPECT_TRUE(relabelled);
-    child<QPushButton>(b, "Button1")->click();
+    child<QAction>(b, "K4")->trigger(); // アップロード → 予約, as "UP"
     EXPECT_EQ(f.reserved(), (base::Lines{"MAIL :ABCD0123#Hello", "Body", "//",
                                          "BMAIL :EFGH0456#" + writers::storedPath(file), "//"}));
 }
