@@ -10,9 +10,19 @@
 #include "sim/Fixture.h"
 #include "sim/SimLinePeer.h"
 #include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/QtText.h"
+#include "writers/TMailWriteForm.h"
+#include "writers/TNewWriteForm.h"
+#include "writers/TResWriteForm.h"
+#include "writers/TSendTxtEditForm.h"
+#include "writers/TTextStyleForm.h"
+#include "writers/TUPFileForm.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace app {
 
@@ -54,6 +64,26 @@ App::App(const std::string& demoFixture)
         }
     }
 
+    // Writing: the text style dialog, then the reservation editor.
+    writerDialogs_.setParent(frame_.get());
+    textStyleModel_ = std::make_unique<writers::TextStyleModel>(loop_, *this);
+    textStyleForm_ = std::make_unique<writers::TTextStyleForm>(*textStyleModel_);
+    reserveEditorModel_ = std::make_unique<writers::ReserveEditor>(
+        macroModel_, nets_, *this, [this] { return vazev_.running(); });
+    reserveEditorForm_ = std::make_unique<writers::TSendTxtEditForm>(*reserveEditorModel_);
+    if (QAction* a = frame_->action("TextStyle")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTextStyle(); });
+    }
+    if (QAction* a = frame_->action("ReserveEditButton")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] {
+            if (frame_->selectedNet() >= 0)
+                showReserveEditor();
+        });
+    }
+    macro_->macroChanged(); // the buttons of the windows that now exist
+
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
     for (const char* name : {"StartButton", "NetManager"}) {
         QAction* a = frame_->action(name);
@@ -93,6 +123,8 @@ void App::startUp() {
 }
 
 void App::closing() {
+    // Open writers are asked whether to reserve their text before the program ends.
+    frame_->mdiArea()->closeAllSubWindows();
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
     frameModel_.FormCloseQuery(settingModel_);
@@ -125,7 +157,18 @@ void App::hideMacroWindow() {
 }
 
 bool App::provides(macro::Feature f) const {
-    return f == macro::Feature::Run;
+    switch (f) {
+    case macro::Feature::Run:
+    case macro::Feature::TextStyle:
+    case macro::Feature::ReserveEditor:
+    case macro::Feature::NewWriter:
+    case macro::Feature::UploadRequest:
+    case macro::Feature::ReplyWriter:
+    case macro::Feature::MailWriter:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void App::showTerminal() {
@@ -164,6 +207,80 @@ void App::showMacroWindow() {
     macro_->show();
     macro_->raise();
     macro_->activateWindow();
+}
+
+// --- Writing ---
+
+writers::WriterContext App::writerContext() {
+    writers::WriterContext ctx{loop_, nets_, macroModel_, *textStyleModel_, writerDialogs_, {}};
+    ctx.runActive = [this] { return vazev_.running(); };
+    return ctx;
+}
+
+void App::openWriter(QWidget* writer) {
+    QMdiSubWindow* sub = frame_->mdiArea()->addSubWindow(writer);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    frame_->show();
+}
+
+static QFont editorFont(const shell::FrameModel& frame) {
+    const shell::DisplayFont& f = frame.fonts()[2];
+    return ui::resolveFont(ui::toQ(f.name), f.size);
+}
+
+void App::openReplyWriter() {
+    openWriter(new writers::TResWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openNewWriter() {
+    openWriter(new writers::TNewWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openMailWriter() {
+    openWriter(new writers::TMailWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openUploadRequest() {
+    openWriter(new writers::TUPFileForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::showTextStyle() {
+    textStyleModel_->FormShow();
+}
+
+void App::showStyleDialog() {
+    textStyleForm_->show();
+    textStyleForm_->raise();
+    textStyleForm_->activateWindow();
+}
+
+void App::hideStyleDialog() {
+    textStyleForm_->hide();
+}
+
+bool App::askYesNo(const std::string& sjisText) {
+    return ui::askYesNo(textStyleForm_->isVisible() ? static_cast<QWidget*>(textStyleForm_.get())
+                                                    : frame_.get(),
+                        sjisText);
+}
+
+void App::showReserveEditor() {
+    reserveEditorModel_->FormShow();
+    reserveEditorForm_->show();
+    reserveEditorForm_->raise();
+    reserveEditorForm_->activateWindow();
+}
+
+std::string App::mainNetText() const {
+    const int i = frame_->selectedNet();
+    const auto& names = macroModel_.netNames();
+    return i >= 0 && i < static_cast<int>(names.size()) ? names[static_cast<size_t>(i)]
+                                                        : std::string();
+}
+
+void App::hideReserveEditor() {
+    reserveEditorForm_->hide();
 }
 
 } // namespace app

@@ -13,6 +13,9 @@
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
 #include "ui/QtLoop.h"
+#include "writers/ReserveEditor.h"
+#include "writers/TextStyleModel.h"
+#include "writers/WriterWidgets.h"
 
 #include <memory>
 
@@ -25,6 +28,10 @@ class TMacroForm;
 namespace sim {
 class SimLinePeer;
 }
+namespace writers {
+class TSendTxtEditForm;
+class TTextStyleForm;
+} // namespace writers
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -37,7 +44,9 @@ class App : public shell::Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
             public macro::MacroHost,
-            public engine::RunHost {
+            public engine::RunHost,
+            public writers::TextStyleHost,
+            public writers::ReserveEditorHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -83,6 +92,23 @@ public:
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
 
+    // --- Writing: text styles, the writers and the reservation editor. ---
+    writers::TTextStyleForm& textStyle() { return *textStyleForm_; }
+    writers::TSendTxtEditForm& reserveEditor() { return *reserveEditorForm_; }
+    // MacroHost: the writers open as child windows of the main window.
+    void showTextStyle() override;
+    void showReserveEditor() override;
+    void openReplyWriter() override;
+    void openNewWriter() override;
+    void openMailWriter() override;
+    void openUploadRequest() override;
+    // TextStyleHost, ReserveEditorHost
+    void showStyleDialog() override;
+    void hideStyleDialog() override;
+    bool askYesNo(const std::string& sjisText) override;
+    std::string mainNetText() const override;
+    void hideReserveEditor() override;
+
 private:
     ui::QtLoop loop_;
     shell::NetList nets_;
@@ -99,6 +125,14 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+
+    writers::WriterContext writerContext();
+    void openWriter(QWidget* writer);
+    writers::QtWriterDialogs writerDialogs_;
+    std::unique_ptr<writers::TextStyleModel> textStyleModel_;
+    std::unique_ptr<writers::TTextStyleForm> textStyleForm_;
+    std::unique_ptr<writers::ReserveEditor> reserveEditorModel_;
+    std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
 };
 
 } // namespace app
