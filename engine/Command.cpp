@@ -109,14 +109,14 @@ void VazevModel::menuRule(const std::string& L) {
 
 void VazevModel::deletePostedBlock() {
     macro::ReserveList& list = macro_.reserve();
-    int i = list.find(postedReservation_);
+    int i = list.findBlock(postedReservation_);
     if (i >= 0)
         list.removeBlockAt(i);
 }
 
 void VazevModel::KillYoyaku(const std::string& item) {
     macro::ReserveList& list = macro_.reserve();
-    int i = list.find(item);
+    int i = list.findBlock(item);
     if (i < 0) {
         setStatus(item);
         errorLog_.add(">> " + status_);

@@ -137,6 +137,13 @@ int ReserveList::find(std::string_view header, int limit) const {
     return -1;
 }
 
+int ReserveList::findBlock(std::string_view header) const {
+    for (int i = 0; i < count_; i = blockEnd(i) + 1)
+        if (lines_[static_cast<size_t>(i)] == header)
+            return i;
+    return -1;
+}
+
 size_t ReserveList::terminatorAfter(const std::vector<std::string>& lines, size_t i, size_t end) {
     for (size_t t = i + 1; t < end; ++t)
         if (lines[t] == kTerminator)

@@ -68,6 +68,10 @@ public:
     // Index of the first line in use that equals `header` among the first `limit` lines;
     // -1 when there is none.
     int find(std::string_view header, int limit = kCapacity) const;
+    // Index of the first block whose header line equals `header`, stepping over each
+    // block's body, so a body line that reads like a header is never taken for one;
+    // -1 when there is none.
+    int findBlock(std::string_view header) const;
     // Index of the last line of the block that starts at line i: i itself for a download
     // item, else the first terminator after it; a body without terminator runs to the end.
     int blockEnd(int i) const;
