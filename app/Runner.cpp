@@ -58,8 +58,8 @@ std::string outcomeReason(engine::RunOutcome outcome) {
 // The same start-up order as the desktop program: settings, net list, net manager.
 Runner::Runner(Options options)
     : options_(std::move(options)), frameModel_(*this),
-      settingModel_(nets_, frameModel_.fonts(), *this), macroModel_(nets_, *this),
-      comm_(loop_), port_(comm_),
+      settingModel_(nets_, frameModel_.fonts(), *this), macroModel_(nets_, *this), comm_(loop_),
+      port_(comm_),
       vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
       stopWatch_(loop_, 100, [this] { checkStopRequest(); }) {
     port_.attach(&vazev_);

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/DataDir.h"
 #include "app/DataLock.h"
+#include "app/Demo.h"
 #include "app/Runner.h"
 
 #include <QApplication>
@@ -35,7 +36,9 @@ int main(int argc, char** argv) {
     ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     std::string exe = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string(argv[0]);
     const bool headless = cl.action != app::CommandLine::Action::Run;
-    const std::string dir = app::chooseDataDir(cl.dataDir);
+    const std::string dir = cl.action == app::CommandLine::Action::Demo
+                                ? app::chooseDemoDataDir(cl.dataDir)
+                                : app::chooseDataDir(cl.dataDir);
     std::string error = app::enterDataDir(dir, app::startingCopiesDir(exe));
     if (!error.empty()) {
         std::fprintf(stderr, "tarno: %s\n", error.c_str());
@@ -49,12 +52,22 @@ int main(int argc, char** argv) {
         return headless ? app::Runner::kUsage : 1;
     }
 
-    if (cl.action == app::CommandLine::Action::Headless) {
+    if (headless) {
+        // SIGINT and SIGTERM end the run as the forced end does: hang up, keep the capture.
         struct sigaction sa {};
         sa.sa_handler = [](int) { app::Runner::requestStop(); };
         sigemptyset(&sa.sa_mask);
         ::sigaction(SIGINT, &sa, nullptr);
         ::sigaction(SIGTERM, &sa, nullptr);
+    }
+    if (cl.action == app::CommandLine::Action::Demo) {
+        std::printf("TARNO demo in %s\n", dir.c_str());
+        app::DemoOptions o;
+        o.startingCopies = app::startingCopiesDir(exe);
+        o.showScreen = cl.showScreen;
+        return app::runDemo(o);
+    }
+    if (cl.action == app::CommandLine::Action::Headless) {
         app::Runner::Options o;
         o.net = cl.net;
         o.showScreen = cl.showScreen;
