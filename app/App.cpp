@@ -3,6 +3,7 @@
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
+#include "macro/TTimerSetForm.h"
 #include "shell/TABOUTForm.h"
 #include "shell/TFrameForm.h"
 #include "shell/TSettingForm.h"
@@ -24,7 +25,8 @@ App::App(const std::string& demoFixture)
       about_(std::make_unique<shell::TABOUT>(
           [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
       macroModel_(nets_, *this), comm_(loop_), port_(comm_),
-      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}) {
+      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
+      timerModel_(loop_, macroModel_, *this) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
     errorLog_.load();
@@ -51,6 +53,15 @@ App::App(const std::string& demoFixture)
                 macroModel_.BitBtn2Click();
             });
         }
+    }
+
+    // The timer schedule: its clock runs from here on; the menu entry and the net manager's
+    // "タイマーログイン" show its window.
+    timerModel_.load();
+    timerForm_ = std::make_unique<macro::TTimerSetForm>(timerModel_);
+    if (QAction* a = frame_->action("TimerAccess")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTimerWindow(); });
     }
 
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
@@ -94,6 +105,8 @@ void App::startUp() {
 void App::closing() {
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
+    if (timerForm_->isVisible())
+        timerForm_->close(); // commits the panel and saves Timer.dat
     frameModel_.FormCloseQuery(settingModel_);
     QApplication::quit();
 }
@@ -124,7 +137,7 @@ void App::hideMacroWindow() {
 }
 
 bool App::provides(macro::Feature f) const {
-    return f == macro::Feature::Run;
+    return f == macro::Feature::Run || f == macro::Feature::Timer;
 }
 
 void App::showTerminal() {
@@ -138,6 +151,26 @@ void App::showTerminal() {
 
 void App::startAutoLogin() {
     vazev_.AutoLoginClick();
+}
+
+void App::stopTimerClock() {
+    timerModel_.setClockEnabled(false);
+}
+
+void App::showTimerWindow() {
+    timerForm_->open();
+}
+
+// The run has ended and its import is done: the schedule may start the next one.
+void App::runFinished() {
+    timerModel_.setClockEnabled(true);
+}
+
+// No timed run while a run is on, while a window that edits shared state keeps the main
+// window or the net manager disabled, or while a message box waits for an answer.
+bool App::mayStartRun() {
+    return !vazev_.running() && !vazevForm_->isVisible() && frame_->isEnabled() &&
+           macro_->isEnabled() && !QApplication::activeModalWidget();
 }
 
 void App::showMainWindow() {

@@ -9,6 +9,7 @@
 #include "engine/VazevModel.h"
 #include "macro/MacroHost.h"
 #include "macro/MacroModel.h"
+#include "macro/TimerModel.h"
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
@@ -21,6 +22,7 @@ class TVazevForm;
 }
 namespace macro {
 class TMacroForm;
+class TTimerSetForm;
 }
 namespace sim {
 class SimLinePeer;
@@ -37,7 +39,8 @@ class App : public Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
             public macro::MacroHost,
-            public engine::RunHost {
+            public engine::RunHost,
+            public macro::TimerHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -74,11 +77,17 @@ public:
     bool provides(macro::Feature f) const override;
     void showTerminal() override;
     void startAutoLogin() override;
+    void stopTimerClock() override;
+    void showTimerWindow() override;
 
     // RunHost
     void showMainWindow() override;
     void hideTerminal() override;
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
+    void runFinished() override;
+
+    // TimerHost
+    bool mayStartRun() override;
 
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
@@ -99,6 +108,8 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+    macro::TimerModel timerModel_;
+    std::unique_ptr<macro::TTimerSetForm> timerForm_;
 };
 
 } // namespace app
