@@ -49,8 +49,7 @@ int selectedRow(QListWidget* list) {
 
 } // namespace
 
-TTimerSetForm::TTimerSetForm(TimerModel& model, QWidget* parent)
-    : QWidget(parent), model_(model) {
+TTimerSetForm::TTimerSetForm(TimerModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName("TTimerSetForm");
     setWindowTitle(ui::tr8(u8"タイマーアクセスの設定"));
     build();
@@ -303,10 +302,12 @@ void TTimerSetForm::showPanel() {
     panelBox_->setEnabled(editing);
     delete_->setEnabled(editing);
 
-    QWidget* widgets[] = {enable_,        net_,           day_,
-                          hour_,          minute_,        weekday_,
-                          everyTime_,     onceOnly_,      hourCondition_,
-                          minuteCondition_, dateCondition_, weekdayCondition_,
+    QWidget* widgets[] = {enable_,        net_,
+                          day_,           hour_,
+                          minute_,        weekday_,
+                          everyTime_,     onceOnly_,
+                          hourCondition_, minuteCondition_,
+                          dateCondition_, weekdayCondition_,
                           done_};
     std::vector<std::unique_ptr<QSignalBlocker>> blocks;
     for (QWidget* w : widgets)

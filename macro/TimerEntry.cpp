@@ -84,9 +84,9 @@ TimerEntry parseTimerLine(std::string_view line) {
     if (at == 0) {
         fail(u8"「@」が見つかりません．");
     } else {
-        bool* flags[kFlagCount] = {&e.everyTime,       &e.onceOnly,      &e.hourCondition,
-                                   &e.minuteCondition, &e.dateCondition, &e.weekdayCondition,
-                                   &e.done};
+        bool* flags[kFlagCount] = {
+            &e.everyTime,     &e.onceOnly,         &e.hourCondition, &e.minuteCondition,
+            &e.dateCondition, &e.weekdayCondition, &e.done};
         for (int i = 0; i < kFlagCount; ++i) {
             const size_t p = static_cast<size_t>(at) + static_cast<size_t>(i); // 0-based
             const char c = p < line.size() ? line[p] : '\0';

@@ -6,6 +6,7 @@
 #include "macro/MacroModel.h"
 
 #include <algorithm>
+#include <sys/stat.h>
 #include <utility>
 
 namespace macro {
@@ -22,6 +23,12 @@ std::string withoutTrailingBlanks(std::string s) {
 // bytes, even through a double-byte character.
 std::string byteCutName(const std::string& name) {
     return (name + std::string(TimerEntry::kNameBytes, ' ')).substr(0, TimerEntry::kNameBytes);
+}
+
+// True when the path names anything at all (a file, a folder, a broken link).
+bool somethingAt(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0;
 }
 
 std::string twoDigits(int v) {
@@ -52,11 +59,17 @@ void TimerModel::load() {
     lines_.clear();
     edited_ = -1;
     keepUnreadFile_ = false;
+    bool startingCopy = false;
     try {
-        if (!base::readLinesIfExists(filePath(), lines_))
+        if (somethingAt(filePath())) {
+            lines_ = base::readLines(filePath());
+        } else {
+            startingCopy = true;
             lines_ = base::readLines(base::joinPath(folder_, kStartingCopy));
+        }
     } catch (const base::FileError& e) {
-        keepUnreadFile_ = base::fileExists(filePath());
+        // A Timer.dat that is there but cannot be read is the user's: never replaced.
+        keepUnreadFile_ = !startingCopy;
         lines_.clear();
         host_.warn(base::sj(u8"タイマー予約を読み込めませんでした．予約は空で始まります．") +
                    "\r\n" + e.what());

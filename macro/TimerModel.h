@@ -61,7 +61,7 @@ struct TimerPanel {
     int day = 1;
     int hour = 0;
     int minute = 0;
-    std::string weekday; // as shown or typed
+    std::string weekday;     // as shown or typed
     int weekdayPosition = 1; // the up-down control, 1 (日曜日) .. 7 (土曜日)
     bool everyTime = false;  // "毎回"
     bool onceOnly = false;   // "一回だけ"
@@ -85,8 +85,7 @@ public:
     // `macro` is the net manager through which runs start and whose net list names the
     // nets; it, `loop` and `host` must outlive the model. `folder` holds Timer.dat. The
     // clock runs from here on.
-    TimerModel(base::EventLoop& loop, MacroModel& macro, TimerHost& host,
-               std::string folder = ".");
+    TimerModel(base::EventLoop& loop, MacroModel& macro, TimerHost& host, std::string folder = ".");
     void setView(TimerView* view) { view_ = view; }
 
     // Reads Timer.dat, else Timer.NEW. When neither can be read the list is empty and the
