@@ -256,6 +256,7 @@ void TTimerSetForm::panelEdited() {
     p.weekdayCondition = weekdayCondition_->isChecked();
     p.done = done_->isChecked();
     model_.setPanel(p);
+    problem_->setText(ui::toQ(model_.panelProblem()));
 }
 
 void TTimerSetForm::timerChanged() {
@@ -350,7 +351,7 @@ void TTimerSetForm::showPanel() {
     dateCondition_->setChecked(p.dateCondition);
     weekdayCondition_->setChecked(p.weekdayCondition);
     done_->setChecked(p.done);
-    problem_->setText(ui::toQ(model_.problem(model_.edited())));
+    problem_->setText(ui::toQ(model_.panelProblem()));
 }
 
 } // namespace macro

@@ -126,7 +126,19 @@ bool TimerModel::netMatches(const TimerEntry& e) const {
 std::string TimerModel::problem(int index) const {
     if (index < 0 || index >= count())
         return {};
-    const TimerEntry e = parseTimerLine(lines_[static_cast<size_t>(index)]);
+    return problemOf(parseTimerLine(lines_[static_cast<size_t>(index)]));
+}
+
+std::string TimerModel::panelProblem() const {
+    if (edited_ < 0 || edited_ >= count())
+        return {};
+    const TimerEntry old = parseTimerLine(lines_[static_cast<size_t>(edited_)]);
+    if (!old.readable && panel_ == shown_)
+        return old.problem;
+    return problemOf(parseTimerLine(formatTimerLine(entryFromPanel(old))));
+}
+
+std::string TimerModel::problemOf(const TimerEntry& e) const {
     if (!e.readable)
         return e.problem;
     const auto& names = macro_.netNames();
@@ -188,14 +200,7 @@ void TimerModel::showEntry(int index) {
     shown_ = p;
 }
 
-void TimerModel::commit() {
-    if (edited_ < 0 || edited_ >= count()) {
-        edited_ = -1;
-        return;
-    }
-    const TimerEntry old = parseTimerLine(lines_[static_cast<size_t>(edited_)]);
-    if (!old.readable && panel_ == shown_)
-        return; // a hand-edited line stays as it was until the user changes it
+TimerEntry TimerModel::entryFromPanel(const TimerEntry& old) const {
     TimerEntry e;
     e.enabled = panel_.Enable;
     e.net = panel_.netIndex >= 0 ? panel_.netIndex : old.net;
@@ -211,6 +216,18 @@ void TimerModel::commit() {
     e.dateCondition = panel_.dateCondition;
     e.weekdayCondition = panel_.weekdayCondition;
     e.done = panel_.done;
+    return e;
+}
+
+void TimerModel::commit() {
+    if (edited_ < 0 || edited_ >= count()) {
+        edited_ = -1;
+        return;
+    }
+    const TimerEntry old = parseTimerLine(lines_[static_cast<size_t>(edited_)]);
+    if (!old.readable && panel_ == shown_)
+        return; // a hand-edited line stays as it was until the user changes it
+    const TimerEntry e = entryFromPanel(old);
     lines_[static_cast<size_t>(edited_)] = formatTimerLine(e);
     shown_ = panel_;
 }

@@ -104,6 +104,8 @@ public:
     int edited() const { return edited_; }
     // What keeps entry i from firing, for the user ("" when nothing does).
     std::string problem(int index) const;
+    // The same for the entry as the panel would write it now.
+    std::string panelProblem() const;
 
     // --- The property panel. ---
     const TimerPanel& panel() const { return panel_; }
@@ -142,6 +144,8 @@ public:
 
 private:
     void showEntry(int index);
+    TimerEntry entryFromPanel(const TimerEntry& old) const;
+    std::string problemOf(const TimerEntry& entry) const;
     void setLine(int index, const TimerEntry& entry);
     void refreshNetNames();
     bool netMatches(const TimerEntry& entry) const;

@@ -117,6 +117,7 @@ TEST(TTimerSetForm, AddEditDeleteAndCloseWriteTimerDat) {
 
     net->setCurrentIndex(1);
     emit net->activated(1);
+    EXPECT_TRUE(child<QLabel>(form, "ProblemLabel")->text().isEmpty()); // the pick counts at once
     day->setValue(15);
     hour->setValue(6);
     minute->setValue(5);
