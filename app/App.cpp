@@ -4,6 +4,7 @@
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
+#include "macro/TTimerSetForm.h"
 #include "shell/TABOUTForm.h"
 #include "shell/TFrameForm.h"
 #include "shell/TSettingForm.h"
@@ -35,7 +36,8 @@ App::App(const std::string& demoFixture)
       about_(std::make_unique<shell::TABOUT>(
           [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
       macroModel_(nets_, *this), comm_(loop_), port_(comm_),
-      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}) {
+      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
+      timerModel_(loop_, macroModel_, *this) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
     errorLog_.load();
@@ -82,6 +84,15 @@ App::App(const std::string& demoFixture)
                 showReserveEditor();
         });
     }
+
+    // The timer schedule: its clock runs from here on; the menu entry and the net manager's
+    // "タイマーログイン" show its window.
+    timerModel_.load();
+    timerForm_ = std::make_unique<macro::TTimerSetForm>(timerModel_);
+    if (QAction* a = frame_->action("TimerAccess")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTimerWindow(); });
+    }
     macro_->macroChanged(); // the buttons of the windows that now exist
 
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
@@ -127,6 +138,8 @@ void App::closing() {
     frame_->mdiArea()->closeAllSubWindows();
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
+    if (timerForm_->isVisible())
+        timerForm_->close(); // commits the panel and saves Timer.dat
     frameModel_.FormCloseQuery(settingModel_);
     QApplication::quit();
 }
@@ -165,6 +178,7 @@ bool App::provides(macro::Feature f) const {
     case macro::Feature::UploadRequest:
     case macro::Feature::ReplyWriter:
     case macro::Feature::MailWriter:
+    case macro::Feature::Timer:
         return true;
     default:
         return false;
@@ -182,6 +196,26 @@ void App::showTerminal() {
 
 void App::startAutoLogin() {
     vazev_.AutoLoginClick();
+}
+
+void App::stopTimerClock() {
+    timerModel_.setClockEnabled(false);
+}
+
+void App::showTimerWindow() {
+    timerForm_->open();
+}
+
+// The run has ended and its import is done: the schedule may start the next one.
+void App::runFinished() {
+    timerModel_.setClockEnabled(true);
+}
+
+// No timed run while a run is on, while a window that edits shared state keeps the main
+// window or the net manager disabled, or while a message box waits for an answer.
+bool App::mayStartRun() {
+    return !vazev_.running() && !vazevForm_->isVisible() && frame_->isEnabled() &&
+           macro_->isEnabled() && !QApplication::activeModalWidget();
 }
 
 void App::showMainWindow() {

@@ -8,6 +8,7 @@
 #include "engine/VazevModel.h"
 #include "macro/MacroHost.h"
 #include "macro/MacroModel.h"
+#include "macro/TimerModel.h"
 #include "shell/Desktop.h"
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
@@ -24,6 +25,7 @@ class TVazevForm;
 }
 namespace macro {
 class TMacroForm;
+class TTimerSetForm;
 }
 namespace sim {
 class SimLinePeer;
@@ -46,7 +48,8 @@ class App : public shell::Desktop,
             public macro::MacroHost,
             public engine::RunHost,
             public writers::TextStyleHost,
-            public writers::ReserveEditorHost {
+            public writers::ReserveEditorHost,
+            public macro::TimerHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -83,11 +86,17 @@ public:
     bool provides(macro::Feature f) const override;
     void showTerminal() override;
     void startAutoLogin() override;
+    void stopTimerClock() override;
+    void showTimerWindow() override;
 
     // RunHost
     void showMainWindow() override;
     void hideTerminal() override;
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
+    void runFinished() override;
+
+    // TimerHost
+    bool mayStartRun() override;
 
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
@@ -133,6 +142,8 @@ private:
     std::unique_ptr<writers::TTextStyleForm> textStyleForm_;
     std::unique_ptr<writers::ReserveEditor> reserveEditorModel_;
     std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
+    macro::TimerModel timerModel_;
+    std::unique_ptr<macro::TTimerSetForm> timerForm_;
 };
 
 } // namespace app
