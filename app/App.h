@@ -12,6 +12,7 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "transfer/EngineTransfer.h"
 #include "ui/QtLoop.h"
 
 #include <memory>
@@ -24,6 +25,9 @@ class TMacroForm;
 }
 namespace sim {
 class SimLinePeer;
+}
+namespace transfer {
+class TProtForm;
 }
 namespace shell {
 class TABOUT;
@@ -52,6 +56,7 @@ public:
     macro::TMacroForm& macroWindow() { return *macro_; }
     engine::TVazevForm& terminal() { return *vazevForm_; }
     engine::VazevModel& engine() { return vazev_; }
+    transfer::TProtForm& transferWindow() { return *protForm_; }
     base::ErrorLog& errorLog() { return errorLog_; }
 
     // Desktop
@@ -84,6 +89,8 @@ public:
     void showMacroWindow();
 
 private:
+    void wireTransfer();
+
     ui::QtLoop loop_;
     shell::NetList nets_;
     shell::FrameModel frameModel_;
@@ -99,6 +106,9 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+    // The MLINK transfer over the terminal, and its window (created last, as at start-up).
+    transfer::EngineTransfer transfer_{vazev_, "."};
+    std::unique_ptr<transfer::TProtForm> protForm_;
 };
 
 } // namespace app

@@ -188,8 +188,15 @@ void MlinkModel::uploadPauseOver() {
     changed();
     // The file must exist as a regular file that can be read; it is opened now so that it
     // cannot vanish between the check and the header.
+    // Paths are Shift-JIS text; on a disk whose names are UTF-8 the same name is found
+    // under its UTF-8 spelling.
     const std::string native = resolveUploadPath(uploadPath_);
-    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        const std::string utf8 = base::toUtf8(native);
+        if (utf8 != native)
+            fd = ::open(utf8.c_str(), O_RDONLY | O_CLOEXEC);
+    }
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0)
@@ -219,9 +226,9 @@ void MlinkModel::checkReadySign() {
     changed();
     // Whatever came before the header (a repeated ready sign) cannot answer it.
     line_.clearRing();
-    line_.send(uploadHeader(base::fileNamePart(uploadPath_), transferSize_));
     phase_ = Phase::UpWaitOk;
     startDeadline(kOkSignMs, &MlinkModel::okSignTimedOut);
+    line_.send(uploadHeader(base::fileNamePart(uploadPath_), transferSize_));
 }
 
 void MlinkModel::readySignTimedOut() {
@@ -256,10 +263,10 @@ void MlinkModel::checkOkSign() {
 }
 
 void MlinkModel::okSignTimedOut() {
-    line_.send("A\b");
     closeFile();
     fail(sj(u8"[MLINK] -転送OKサイン待機- ﾀｲﾑｱｳﾄによりアップロードを中止しました."));
     endHandshake();
+    line_.send("A\b");
 }
 
 void MlinkModel::UPLOAD_TIMERTimer() {
@@ -349,8 +356,8 @@ void MlinkModel::downloadPauseOver() {
 void MlinkModel::headerAttempt() {
     ++attempt_;
     headerBuf_.clear();
-    line_.send("M");
     startDeadline(kHeaderReadMs, &MlinkModel::headerReadFailed);
+    line_.send("M");
     pullHeaderLine();
 }
 
@@ -417,11 +424,15 @@ void MlinkModel::headerLine(const std::string& line) {
     changed();
     // Nothing of the data can come before the OK sign below.
     line_.clearRing();
-    line_.send("M");
     phase_ = Phase::DownData;
     line_.setReceiveMode(2);
-    if (transferSize_ == 0)
+    if (transferSize_ == 0) {
+        // Nothing to wait for: the file is complete the moment its data phase begins.
+        line_.send("M");
         finishDownload(0, nullptr, 0);
+        return;
+    }
+    line_.send("M");
 }
 
 bool MlinkModel::createDownloadFile(const std::string& name, std::int64_t size) {
@@ -478,10 +489,10 @@ void MlinkModel::downloadData(const char* data, std::size_t n) {
 }
 
 void MlinkModel::finishDownload(std::size_t, const char* rest, std::size_t restCount) {
-    line_.send("E\r");
     closeWindow();
     phase_ = Phase::Idle;
     line_.setReceiveMode(0);
+    line_.send("E\r");
     const bool kept = ::fsync(fd_) == 0 && ::close(fd_) == 0;
     fd_ = -1;
     if (kept && ::rename(tempPath_.c_str(), finalPath_.c_str()) == 0) {

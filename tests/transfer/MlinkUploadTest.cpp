@@ -108,6 +108,11 @@ TEST_F(Upload, AnnouncesAtMost12BytesOfTheFileNameNeverSplittingACharacter) {
     EXPECT_EQ(toHeader(jp), "A" + sj(u8"写真のファ") + " 2 80:00:00 00:00:00\r");
 }
 
+TEST_F(Upload, AShiftJisPathFindsTheFileUnderItsUtf8Name) {
+    file(base::toUtf8(sj(u8"写真.JPG")), "jpg");
+    EXPECT_EQ(toHeader(sj(u8"写真.JPG")), sj(u8"写真.JPG") + " 3 80:00:00 00:00:00\r");
+}
+
 TEST_F(Upload, MissingFileIsReportedAfterThePauseAndTheLineIsGivenBack) {
     r.model.MUP("C:\\DATA\\NOPE.TXT");
     r.advance(MlinkModel::kUploadPauseMs);
