@@ -56,15 +56,13 @@ struct Rig {
     explicit Rig(const std::string& folder)
         : nets(folder, {"B", "BENCH", "999", "0", "ID", "PW", "H", "KTBBS", "", ""}),
           macro(nets, macroHost, folder), errors(folder + "/ERROR.LOG"),
-          model({loop, port, nets, modems, macro, errors, host, folder}),
-          transfer(model, folder) {
+          model({loop, port, nets, modems, macro, errors, host, folder}), transfer(model, folder) {
         model.setTransfer(&transfer);
     }
     bool download(const std::string& data) {
         transfer.startDownload();
         loop.advance(transfer::MlinkModel::kDownloadPauseMs);
-        model.Comm1CommReceive("BENCH.BIN " + std::to_string(data.size()) +
-                               " 26:12:02 12:00:00\r");
+        model.Comm1CommReceive("BENCH.BIN " + std::to_string(data.size()) + " 26:12:02 12:00:00\r");
         for (size_t at = 0; at < data.size(); at += kBlock)
             model.Comm1CommReceive(std::string_view(data).substr(at, kBlock));
         return !transfer.model().busy() && model.ReceiveMode() == 0;
@@ -98,8 +96,8 @@ int main() {
             std::fprintf(stderr, "bench_transfer: the download did not arrive whole\n");
             rc = 1;
         }
-        bench::report("download_receive_path", static_cast<double>(kSize) / 1e6 / transfer,
-                      "MB/s", plain / transfer);
+        bench::report("download_receive_path", static_cast<double>(kSize) / 1e6 / transfer, "MB/s",
+                      plain / transfer);
     }
     std::filesystem::remove_all(tmpl);
     return rc;

@@ -73,11 +73,19 @@ struct SimRun {
         sim::DataSet data = simtest::demoData();
         data.mail.clear();
         sim::FileBoard& b = data.fileBoards.at(0);
-        b.files.push_back(sim::HostFile{b.nextNumber(), "DOC2048.TXT", "SYSOP",
-                                        base::makeDateTime(2026, 12, 2, 12, 0, 0), "", {},
+        b.files.push_back(sim::HostFile{b.nextNumber(),
+                                        "DOC2048.TXT",
+                                        "SYSOP",
+                                        base::makeDateTime(2026, 12, 2, 12, 0, 0),
+                                        "",
+                                        {},
                                         fileContent(2048)});
-        b.files.push_back(sim::HostFile{b.nextNumber(), "BIG.BIN", "SYSOP",
-                                        base::makeDateTime(2026, 12, 2, 12, 0, 0), "", {},
+        b.files.push_back(sim::HostFile{b.nextNumber(),
+                                        "BIG.BIN",
+                                        "SYSOP",
+                                        base::makeDateTime(2026, 12, 2, 12, 0, 0),
+                                        "",
+                                        {},
                                         fileContent(100000)});
         sim = std::make_unique<sim::Simulator>(loop, std::move(data), options);
         sim->setOutput([this](std::string_view b) {
@@ -245,10 +253,10 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"silent", sim::HostOptions::MlinkFault::Silent, false,
               u8"タイムアウト.ホストまたはﾓﾃﾞﾑからの応答がありません", false,
               u8"[MLINK] -ヘッダ送信- ｱｯﾌﾟﾛｰﾄﾞ : 時間切れ.", true},
-        Fault{"fail", sim::HostOptions::MlinkFault::Fail, false,
-              u8"[MLINK] すべて受信しました.", true, u8"回線が切れました.", true},
-        Fault{"drop", sim::HostOptions::MlinkFault::None, true,
-              u8"ファイル転送を中止します.", false, u8"ファイル転送を中止します.", false}),
+        Fault{"fail", sim::HostOptions::MlinkFault::Fail, false, u8"[MLINK] すべて受信しました.",
+              true, u8"回線が切れました.", true},
+        Fault{"drop", sim::HostOptions::MlinkFault::None, true, u8"ファイル転送を中止します.",
+              false, u8"ファイル転送を中止します.", false}),
     [](const auto& info) { return info.param.name; });
 
 class HostileName : public ::testing::TestWithParam<sim::HostOptions::HostileName> {};

@@ -76,22 +76,6 @@ TEST_F(Download, ReadmeOf2048BytesTakesExactlyItsSizeAndHandsTheRestToTheTermina
     EXPECT_EQ(tree(), (std::vector<std::string>{"DOWNLOAD", "DOWNLOAD/README.TXT"}));
 }
 
-TEST_F(Download, ProgressFollowsEachNotification) {
-    start();
-    r.line.receive("DATA.BIN 2500 26:12:02 12:00:00\r");
-    r.line.take();
-    r.line.receive(content(1000));
-    EXPECT_EQ(r.model.display().recvSize, "1000 / 2500");
-    EXPECT_EQ(r.model.display().block, "0 / 2");
-    r.line.receive(content(1100));
-    EXPECT_EQ(r.model.display().recvSize, "2100 / 2500");
-    EXPECT_EQ(r.model.display().progress, 2);
-    EXPECT_EQ(r.line.take(), "");
-    r.line.receive(content(400));
-    EXPECT_EQ(r.line.take(), "E\r");
-    EXPECT_EQ(fs::file_size(downloads() + "/DATA.BIN"), 2500u);
-}
-
 TEST_F(Download, EmptyFileIsCompleteWhenItsDataPhaseStarts) {
     start();
     r.line.receive("EMPTY.TXT 0 26:12:02 12:00:00\r");
@@ -144,19 +128,12 @@ TEST_F(Download, TheHostsFailureTextIsNoHeaderAndReachesTheTerminal) {
     EXPECT_FALSE(fs::exists(downloads()));
 }
 
-TEST_F(Download, APromptWhereTheHeaderBelongsIsNoHeader) {
-    start();
-    r.line.receive("FILE 01 >\r");
-    EXPECT_EQ(r.line.take(), "");
-    EXPECT_EQ(r.line.text, "FILE 01 >\r");
-}
-
 TEST_F(Download, RefusedHeadersAreAbortedAndCreateNothing) {
     const char* headers[] = {
-        "X.TXT 12a 26:12:02 12:00:00\r",             // size is not a number
-        "X.TXT -5 26:12:02 12:00:00\r",              // nor is this
-        ".. 10 26:12:02 12:00:00\r",                 // nothing left of the name
-        "/// 10 26:12:02 12:00:00\r",                // nor here
+        "X.TXT 12a 26:12:02 12:00:00\r",                   // size is not a number
+        "X.TXT -5 26:12:02 12:00:00\r",                    // nor is this
+        ".. 10 26:12:02 12:00:00\r",                       // nothing left of the name
+        "/// 10 26:12:02 12:00:00\r",                      // nor here
         "HUGE.BIN 999999999999999999 26:12:02 12:00:00\r", // more than the disk holds
     };
     for (const char* h : headers) {

@@ -1,6 +1,6 @@
 // The header rules on their own: which lines are headers, what a host's name becomes.
-#include "base/Sjis.h"
 #include "transfer/MlinkHeader.h"
+#include "base/Sjis.h"
 
 #include <gtest/gtest.h>
 
@@ -9,20 +9,6 @@ using transfer::parseDownloadHeader;
 using transfer::safeDownloadName;
 
 namespace {
-
-TEST(DownloadHeader, TakesNameSizeAndStamp) {
-    auto h = parseDownloadHeader("README.TXT 2048 26:12:02 12:00:00");
-    ASSERT_TRUE(h);
-    EXPECT_EQ(h->name, "README.TXT");
-    EXPECT_EQ(h->sizeText, "2048");
-    EXPECT_EQ(h->size, 2048);
-    auto big = parseDownloadHeader("BIG.ISO 4294967296 80:00:00 00:00:00");
-    ASSERT_TRUE(big);
-    EXPECT_EQ(big->size, 4294967296LL);
-    auto odd = parseDownloadHeader("X 0x10 96/08/10");
-    ASSERT_TRUE(odd);
-    EXPECT_FALSE(odd->size); // the shape of a header with a size that is no number
-}
 
 TEST(DownloadHeader, LinesOfOtherShapesAreNoHeaders) {
     for (const std::string& line : {
@@ -49,25 +35,20 @@ TEST(DownloadName, KeepsOnlyAPlainName) {
     EXPECT_EQ(safeDownloadName("dir/"), "");
     EXPECT_EQ(safeDownloadName(" . .bashrc"), "bashrc");
     EXPECT_EQ(safeDownloadName("a..b"), "a..b"); // dots inside a name are harmless
-    EXPECT_EQ(safeDownloadName(std::string("a\x01\x7f\x1b" "b\tc", 7)), "abc");
+    EXPECT_EQ(safeDownloadName(std::string("a\x01\x7f\x1b"
+                                           "b\tc",
+                                           7)),
+              "abc");
 }
 
 TEST(DownloadName, DoubleByteCharactersStayWholeAndBrokenOnesGo) {
     // ソ and 表 end in 0x5C, the byte of "\".
     EXPECT_EQ(safeDownloadName(sj(u8"ソフト表.LZH")), sj(u8"ソフト表.LZH"));
-    EXPECT_EQ(safeDownloadName(std::string("\x83") + "/x"), "x");         // lead byte, no trail
-    EXPECT_EQ(safeDownloadName(std::string("ab\x83")), "ab");              // lead byte at the end
+    EXPECT_EQ(safeDownloadName(std::string("\x83") + "/x"), "x"); // lead byte, no trail
+    EXPECT_EQ(safeDownloadName(std::string("ab\x83")), "ab");     // lead byte at the end
     EXPECT_EQ(safeDownloadName(std::string("\xb1\xb2.TXT")), "\xb1\xb2.TXT"); // half-width kana
     const std::string longName(200, 'x');
     EXPECT_EQ(safeDownloadName(longName).size(), static_cast<size_t>(transfer::kMaxNameBytes));
-}
-
-TEST(UploadHeader, FixedStampAndAtMost12Bytes) {
-    EXPECT_EQ(transfer::uploadHeader("LONGFILENAME.TXT", 3000),
-              "LONGFILENAME 3000 80:00:00 00:00:00\r");
-    EXPECT_EQ(transfer::uploadHeader("A.TXT", 0), "A.TXT 0 80:00:00 00:00:00\r");
-    EXPECT_EQ(transfer::uploadHeader(sj(u8"あいうえおかき"), 1), sj(u8"あいうえおか") +
-                                                                    " 1 80:00:00 00:00:00\r");
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 using base::sj;
 using transfer::MlinkModel;
@@ -113,71 +114,60 @@ TEST_F(Upload, AShiftJisPathFindsTheFileUnderItsUtf8Name) {
     EXPECT_EQ(toHeader(sj(u8"写真.JPG")), sj(u8"写真.JPG") + " 3 80:00:00 00:00:00\r");
 }
 
-TEST_F(Upload, MissingFileIsReportedAfterThePauseAndTheLineIsGivenBack) {
-    r.model.MUP("C:\\DATA\\NOPE.TXT");
-    r.advance(MlinkModel::kUploadPauseMs);
-    const std::string status = sj(u8"[MLINK] UP  <C:\\DATA\\NOPE.TXT> ファイルが存在しません.");
-    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
-    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
-    EXPECT_EQ(r.line.sent, "");
-    EXPECT_EQ(r.line.mode, 0);
-    EXPECT_FALSE(r.model.visible());
-    EXPECT_FALSE(r.model.busy());
-}
-
-TEST_F(Upload, NoReadySignWithin15SecondsTimesOut) {
-    file("A.TXT", "a");
-    r.model.MUP("A.TXT");
-    r.advance(MlinkModel::kUploadPauseMs + MlinkModel::kReadySignMs - 1);
-    EXPECT_TRUE(r.line.statuses.empty());
-    r.advance(1);
-    const std::string status = sj(u8"[MLINK] -ヘッダ送信- ｱｯﾌﾟﾛｰﾄﾞ : 時間切れ.");
-    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
-    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
-    EXPECT_EQ(r.line.sent, "");
-    EXPECT_EQ(r.line.mode, 0);
-    EXPECT_FALSE(r.model.visible());
-}
-
-TEST_F(Upload, WrongReadySignIsTheHostCancellingAndItsTextGoesToTheTerminal) {
-    file("A.TXT", "a");
-    r.model.MUP("A.TXT");
-    r.advance(MlinkModel::kUploadPauseMs);
-    r.line.receive(sj(u8"ファイル転送に失敗しました。") + "\r\n");
-    const std::string status = sj(u8"[MLINK] -ヘッダ送信- 相手側から中止されました.");
-    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
-    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
-    EXPECT_EQ(r.line.sent, "");
-    EXPECT_EQ(r.line.text, sj(u8"ファイル転送に失敗しました。") + "\r\n");
-    EXPECT_EQ(r.line.mode, 0);
-}
-
-TEST_F(Upload, NoOkSignWithin12SecondsSendsTheAbort) {
-    file("A.TXT", "a");
-    toHeader("A.TXT");
-    r.advance(MlinkModel::kOkSignMs - 1);
-    EXPECT_EQ(r.line.take(), "");
-    r.advance(1);
-    EXPECT_EQ(r.line.take(), "A\b");
-    const std::string status =
-        sj(u8"[MLINK] -転送OKサイン待機- ﾀｲﾑｱｳﾄによりアップロードを中止しました.");
-    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
-    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
-    EXPECT_EQ(r.line.mode, 0);
-    EXPECT_FALSE(r.model.visible());
-}
-
-TEST_F(Upload, WrongOkSignIsTheHostCancelling) {
-    file("A.TXT", "a");
-    toHeader("A.TXT");
-    r.line.receive("A\b");
-    const std::string status = sj(u8"[MLINK] -転送OKサイン待機- 相手側から中止されました.");
-    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
-    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
-    EXPECT_EQ(r.line.take(), "");
-    EXPECT_EQ(r.line.mode, 0);
-    r.advance(1000);
-    EXPECT_EQ(r.line.take(), ""); // no data went out
+// Every failure of the handshake: its status (in the error log too, with the date), the
+// bytes sent after the header, the host's bytes back to the terminal, and the line given
+// back in terminal mode with the window closed.
+TEST_F(Upload, EachHandshakeFailureEndsWithItsStatusAndBytes) {
+    struct Row {
+        const char* what;
+        std::string path;
+        std::function<void(Rig&)> host; // what happens after the pause
+        std::u8string status;
+        std::string sentAfterHeader;
+        std::string text;
+    };
+    const std::string failed = sj(u8"ファイル転送に失敗しました。") + "\r\n";
+    const Row rows[] = {
+        {"missing file", "C:\\DATA\\NOPE.TXT", [](Rig&) {},
+         u8"[MLINK] UP  <C:\\DATA\\NOPE.TXT> ファイルが存在しません.", "", ""},
+        {"no ready sign", "A.TXT", [](Rig& r) { r.advance(MlinkModel::kReadySignMs); },
+         u8"[MLINK] -ヘッダ送信- ｱｯﾌﾟﾛｰﾄﾞ : 時間切れ.", "", ""},
+        {"wrong ready sign", "A.TXT", [&](Rig& r) { r.line.receive(failed); },
+         u8"[MLINK] -ヘッダ送信- 相手側から中止されました.", "", failed},
+        {"no OK sign", "A.TXT",
+         [](Rig& r) {
+             r.line.receive("M");
+             r.advance(MlinkModel::kOkSignMs);
+         },
+         u8"[MLINK] -転送OKサイン待機- ﾀｲﾑｱｳﾄによりアップロードを中止しました.", "A\b", ""},
+        {"wrong OK sign", "A.TXT",
+         [](Rig& r) {
+             r.line.receive("M");
+             r.line.receive("A\b");
+         },
+         u8"[MLINK] -転送OKサイン待機- 相手側から中止されました.", "", "A\b"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Rig r;
+        base::replaceFile(r.dir.file("A.TXT"), "a");
+        r.model.MUP(row.path);
+        r.advance(MlinkModel::kUploadPauseMs);
+        row.host(r);
+        const std::string status = sj(row.status);
+        EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
+        EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
+        const std::string header = "A.TXT 1 80:00:00 00:00:00\r";
+        std::string sent = r.line.take();
+        if (sent.rfind(header, 0) == 0)
+            sent.erase(0, header.size());
+        EXPECT_EQ(sent, row.sentAfterHeader);
+        EXPECT_EQ(r.line.text, row.text);
+        EXPECT_EQ(r.line.mode, 0);
+        EXPECT_FALSE(r.model.visible());
+        r.advance(1000);
+        EXPECT_EQ(r.line.take(), ""); // no data went out
+    }
 }
 
 TEST_F(Upload, ReadySignsQueuedBeforeTheHeaderAreNotItsOkSign) {

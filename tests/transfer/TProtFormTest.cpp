@@ -1,7 +1,7 @@
 // The transfer window offscreen: shown and closed by the model, the panels following a
 // download, and "中断" aborting it.
-#include "tests/transfer/FakeLine.h"
 #include "transfer/TProtForm.h"
+#include "tests/transfer/FakeLine.h"
 #include "ui/QtText.h"
 
 #include <QPushButton>
