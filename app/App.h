@@ -90,6 +90,7 @@ public:
 
 private:
     void wireTransfer();
+    void chooseUpload();
 
     ui::QtLoop loop_;
     shell::NetList nets_;
