@@ -114,6 +114,15 @@ void MlinkModel::progressTo(std::int64_t done) {
     changed();
 }
 
+// The figures of the last transfer would show in the progress panels until this one's
+// data phase sets them.
+void MlinkModel::resetCounters() {
+    transferSize_ = 0;
+    bytesDone_ = 0;
+    tickBase_ = loop_.nowMs();
+    lastActivity_ = tickBase_;
+}
+
 void MlinkModel::startDeadline(int ms, void (MlinkModel::*onExpiry)()) {
     deadline_.setEnabled(false);
     onDeadline_ = onExpiry;
@@ -172,12 +181,12 @@ void MlinkModel::MUP(const std::string& path) {
     if (busy())
         return;
     uploadPath_ = path;
+    resetCounters();
     line_.setReceiveMode(1);
     showWindow();
     ClearStatus();
     line_.clearRing();
     abortRequested_ = false;
-    lastActivity_ = loop_.nowMs();
     phase_ = Phase::UpPause;
     startDeadline(kUploadPauseMs, &MlinkModel::uploadPauseOver);
 }
@@ -333,10 +342,9 @@ std::string MlinkModel::downloadFolder() const {
 void MlinkModel::MDOWN() {
     if (busy())
         return;
-    lastActivity_ = loop_.nowMs();
+    resetCounters();
     showWindow();
     ClearStatus();
-    tickBase_ = loop_.nowMs();
     phase_ = Phase::DownPause;
     startDeadline(kDownloadPauseMs, &MlinkModel::downloadPauseOver);
 }

@@ -134,6 +134,7 @@ private:
     void closeWindow();
     void changed();
     void progressTo(std::int64_t done);
+    void resetCounters();
     void startDeadline(int ms, void (MlinkModel::*onExpiry)());
     void stopTimers();
     void closeFile();

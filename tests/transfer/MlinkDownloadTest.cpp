@@ -152,6 +152,25 @@ TEST_F(Download, RefusedHeadersAreAbortedAndCreateNothing) {
     }
 }
 
+TEST_F(Download, AFileThatCannotBeCreatedIsAborted) {
+    // A folder under the announced name, then a download folder that is a plain file.
+    fs::create_directories(downloads() + "/TAKEN");
+    start();
+    r.line.receive("TAKEN 3 26:12:02 12:00:00\r");
+    EXPECT_EQ(r.line.take(), "A\b");
+    EXPECT_EQ(r.line.statuses, std::vector<std::string>{cannotCreate});
+    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + cannotCreate});
+    EXPECT_TRUE(fs::is_directory(downloads() + "/TAKEN"));
+
+    fs::remove_all(downloads());
+    base::replaceFile(downloads(), "not a folder");
+    start();
+    r.line.receive("A.TXT 3 26:12:02 12:00:00\r");
+    EXPECT_EQ(r.line.take(), "A\b");
+    EXPECT_EQ(r.line.mode, 0);
+    EXPECT_EQ(base::readFile(downloads()), "not a folder");
+}
+
 TEST_F(Download, HostileNamesLandInsideTheDownloadFolder) {
     struct Case {
         std::string header;
@@ -258,6 +277,10 @@ TEST_F(Download, ClearStatusResetsThePanelsOfTheLastTransfer) {
     EXPECT_EQ(d.speed, "0");
     EXPECT_EQ(d.filename, "");
     EXPECT_EQ(d.leftTime, "0:0");
+    // The new transfer's clock starts with it, and the old byte count is gone.
+    r.advance(1050); // the progress timer's seventh tick
+    EXPECT_EQ(d.timeCount, "0:1");
+    EXPECT_EQ(d.speed, "0");
 }
 
 TEST_F(Download, AFloodThatOverrunsTheRingEndsTheTransfer) {
