@@ -25,7 +25,7 @@ TProtForm::TProtForm(MlinkModel& model, QWidget* parent) : QDialog(parent), mode
     setWindowTitle(tr8(u8"ファイル転送"));
     // A fixed dialog without border icons, above every other window.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowStaysOnTopHint);
+                   Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kWidth, kHeight);
     build();
     model_.setView(this);
