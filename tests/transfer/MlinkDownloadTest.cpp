@@ -171,33 +171,6 @@ TEST_F(Download, AFileThatCannotBeCreatedIsAborted) {
     EXPECT_EQ(base::readFile(downloads()), "not a folder");
 }
 
-TEST_F(Download, HostileNamesLandInsideTheDownloadFolder) {
-    struct Case {
-        std::string header;
-        std::string file;
-    };
-    const Case cases[] = {
-        {"../../tmp/EVIL.TXT", "EVIL.TXT"},
-        {"..\\..\\WIN.INI", "WIN.INI"},
-        {".profile", "profile"},
-        {std::string("EV\x07IL\x1bX.TXT"), "EVILX.TXT"},
-        {"C:AUTOEXEC.BAT", "AUTOEXEC.BAT"},
-        {sj(u8"ソフト.LZH"), sj(u8"ソフト.LZH")}, // the trail byte of ソ is no separator
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file);
-        start();
-        r.line.receive(c.header + " 3 26:12:02 12:00:00\r");
-        EXPECT_EQ(r.line.take(), "M");
-        r.line.receive("abc");
-        EXPECT_EQ(r.line.take(), "E\r");
-        EXPECT_EQ(r.model.display().filename, "DOWNLOAD\\" + c.file);
-        EXPECT_EQ(base::readFile(downloads() + "/" + c.file), "abc");
-    }
-    for (const auto& e : tree())
-        EXPECT_EQ(e.rfind("DOWNLOAD", 0), 0u) << e;
-}
-
 TEST_F(Download, ALinkUnderTheFinalNameIsReplacedNotFollowed) {
     base::replaceFile(r.dir.file("outside.txt"), "keep");
     fs::create_directories(downloads());
