@@ -15,6 +15,7 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "transfer/EngineTransfer.h"
 
 #include <cstdio>
 #include <memory>
@@ -98,6 +99,7 @@ private:
     comm::TComm comm_;
     engine::TCommPort port_;
     engine::VazevModel vazev_;
+    transfer::EngineTransfer transfer_{vazev_, "."};
     base::Timer stopWatch_;
     bool stopping_ = false;
     bool finished_ = false;
