@@ -14,6 +14,10 @@
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/QtText.h"
+#include "viewers/TDownLoadForm.h"
+#include "viewers/TMailForm.h"
+#include "viewers/TMemborListForm.h"
+#include "viewers/TMessageBoardForm.h"
 #include "writers/TMailWriteForm.h"
 #include "writers/TNewWriteForm.h"
 #include "writers/TResWriteForm.h"
@@ -28,6 +32,7 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
 
 namespace app {
 
@@ -98,6 +103,7 @@ App::App(const std::string& demoFixture)
         a->setEnabled(true);
         QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTimerWindow(); });
     }
+    wireViewers();
     macro_->macroChanged(); // the buttons of the windows that now exist
 
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
@@ -207,6 +213,10 @@ bool App::provides(macro::Feature f) const {
     case macro::Feature::ReplyWriter:
     case macro::Feature::MailWriter:
     case macro::Feature::Timer:
+    case macro::Feature::BoardViewer:
+    case macro::Feature::ArticleList:
+    case macro::Feature::MemberList:
+    case macro::Feature::MailBox:
         return true;
     default:
         return false;
@@ -343,6 +353,68 @@ std::string App::mainNetText() const {
 
 void App::hideReserveEditor() {
     reserveEditorForm_->hide();
+}
+
+// --- Reading ---
+
+// The member list lives from start-up on; the other viewers are made each time they are
+// opened. The tool buttons need a net chosen in the main window's selector, the menu
+// items open the viewer for the net manager's net (a viewer without one says so).
+void App::wireViewers() {
+    memborForm_ = std::make_unique<viewers::TMemborListForm>(macroModel_);
+    auto wire = [this](const char* name, bool needsNet, void (App::*open)()) {
+        if (QAction* a = frame_->action(name)) {
+            a->setEnabled(true);
+            QObject::connect(a, &QAction::triggered, frame_.get(), [this, needsNet, open] {
+                if (!needsNet || frame_->selectedNet() >= 0)
+                    (this->*open)();
+            });
+        }
+    };
+    wire("MessageBoard", false, &App::openBoardViewer);
+    wire("MessageBoardButton", true, &App::openBoardViewer);
+    wire("MailBox", false, &App::openMailViewer);
+    wire("MailBoxButton", true, &App::openMailViewer);
+    wire("MemberList", false, &App::showMemberList);
+    wire("ArticleList", false, &App::openArticleList);
+    wire("ArticleListButton", true, &App::openArticleList);
+}
+
+static QFont displayFont(const shell::FrameModel& frame, int which) {
+    const shell::DisplayFont& f = frame.fonts()[static_cast<size_t>(which)];
+    return ui::resolveFont(ui::toQ(f.name), f.size);
+}
+
+void App::openBoardViewer() {
+    viewers::BoardViewerSetup setup{frameModel_.browseNew(), frameModel_.browseAll(),
+                                    frameModel_.treeView(), displayFont(frameModel_, 0),
+                                    displayFont(frameModel_, 1)};
+    openWriter(new viewers::TMessageBoardForm(macroModel_, nets_, *this, loop_.localNow(), setup));
+}
+
+void App::openArticleList() {
+    openWriter(new viewers::TDownLoadForm(macroModel_, *this));
+}
+
+void App::showMemberList() {
+    memborForm_->open();
+}
+
+void App::openMailViewer() {
+    openWriter(new viewers::TMailForm(macroModel_, *this, displayFont(frameModel_, 0),
+                                      displayFont(frameModel_, 1)));
+}
+
+void App::sorry(const std::string& sjisText) {
+    QMessageBox::information(frame_.get(), ui::tr8(u8"ごめんなさい"), ui::toQ(sjisText));
+}
+
+void App::status(const std::string& sjisText) {
+    frame_->setStatusText(sjisText);
+}
+
+void App::progress(int percent) {
+    frame_->setProgress(percent);
 }
 
 } // namespace app

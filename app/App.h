@@ -15,6 +15,7 @@
 #include "shell/SettingModel.h"
 #include "transfer/EngineTransfer.h"
 #include "ui/QtLoop.h"
+#include "viewers/ViewerHost.h"
 #include "writers/ReserveEditor.h"
 #include "writers/TextStyleModel.h"
 #include "writers/WriterWidgets.h"
@@ -38,6 +39,9 @@ class TTextStyleForm;
 namespace transfer {
 class TProtForm;
 }
+namespace viewers {
+class TMemborListForm;
+}
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -53,7 +57,8 @@ class App : public shell::Desktop,
             public engine::RunHost,
             public writers::TextStyleHost,
             public writers::ReserveEditorHost,
-            public macro::TimerHost {
+            public macro::TimerHost,
+            public viewers::ViewerHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -123,7 +128,20 @@ public:
     std::string mainNetText() const override;
     void hideReserveEditor() override;
 
+    // --- Reading: the board and mail viewers, the download and member lists. ---
+    viewers::TMemborListForm& memberList() { return *memborForm_; }
+    // MacroHost: the viewers open as child windows of the main window.
+    void openBoardViewer() override;
+    void openArticleList() override;
+    void showMemberList() override;
+    void openMailViewer() override;
+    // ViewerHost (warn and ask are the Desktop's)
+    void sorry(const std::string& sjisText) override;
+    void status(const std::string& sjisText) override;
+    void progress(int percent) override;
+
 private:
+    void wireViewers();
     void wireTransfer();
     void chooseUpload();
 
@@ -152,6 +170,7 @@ private:
     std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
     macro::TimerModel timerModel_;
     std::unique_ptr<macro::TTimerSetForm> timerForm_;
+    std::unique_ptr<viewers::TMemborListForm> memborForm_;
     // The MLINK transfer over the terminal, and its window (created last, as at start-up).
     transfer::EngineTransfer transfer_{vazev_, "."};
     std::unique_ptr<transfer::TProtForm> protForm_;

@@ -229,6 +229,7 @@ void BoardModel::loadBoard() {
     host_.progress(0);
     messages_.clear();
     list_.clear();
+    ++loadCount_;
     selected_ = -1;
     resEnabled_ = false;
 

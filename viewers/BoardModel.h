@@ -88,6 +88,8 @@ public:
 
     // --- The list and the message shown. ---
     const std::vector<BoardEntry>& list() const { return list_; }
+    // Goes up by one each time the list is made again, so a window refills it only then.
+    int loadCount() const { return loadCount_; }
     int selected() const { return selected_; }
     void ListBox1Click(int index);
     // The text of the selected message (its lines, each followed by CR LF).
@@ -147,6 +149,7 @@ private:
     std::vector<BoardEntry> list_;
     int selected_ = -1;
     bool resEnabled_ = false;
+    int loadCount_ = 0;
 };
 
 } // namespace viewers

@@ -1,0 +1,38 @@
+#pragma once
+// The mail viewer ("メールボックス"): a child window of the main window with the mail
+// list above and the selected mail's text below. It owns widgets only; MailModel holds
+// the mails. The list and text share a splitter that the user drags to resize them.
+#include "viewers/MailModel.h"
+
+#include <QFont>
+#include <QWidget>
+
+class QAction;
+class QComboBox;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace viewers {
+
+class TMailForm : public QWidget, public MailView {
+    Q_OBJECT
+public:
+    TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& titleFont,
+              const QFont& articleFont, QWidget* parent = nullptr);
+    ~TMailForm() override;
+
+    MailModel& model() { return model_; }
+    void mailChanged() override;
+
+private:
+    MailModel model_;
+    bool refreshing_ = false;
+    QComboBox* netname_ = nullptr;
+    QListWidget* list_ = nullptr;
+    QPlainTextEdit* memo_ = nullptr;
+    QPushButton* res_ = nullptr;
+    QAction* resAction_ = nullptr;
+};
+
+} // namespace viewers
