@@ -46,8 +46,9 @@ void TMessageBoardForm::build(const BoardViewerSetup& setup) {
     top->setContentsMargins(2, 2, 2, 2);
     auto* bar = new QMenuBar(this);
     top->setMenuBar(bar);
-    buildMenus(bar->addMenu(tr8(u8"編集(&E)")), bar->addMenu(tr8(u8"ジャンプ(&J)")),
-               bar->addMenu(tr8(u8"アクション(&A)")));
+    QMenu* edit = bar->addMenu(tr8(u8"編集(&E)"));
+    QMenu* jump = bar->addMenu(tr8(u8"ジャンプ(&J)"));
+    QMenu* action = bar->addMenu(tr8(u8"アクション(&A)"));
 
     auto* panel = new QWidget(this);
     panel->setObjectName("Panel1");
@@ -118,6 +119,7 @@ void TMessageBoardForm::build(const BoardViewerSetup& setup) {
     split->addWidget(memo_);
     split->setSizes({85, 300});
     top->addWidget(split, 1);
+    buildMenus(edit, jump, action); // after the buttons the jump items press
 
     connect(netname_, &QComboBox::activated, this, [this](int i) {
         pushSettings();
