@@ -321,8 +321,10 @@ void BoardModel::loadBoard() {
             const int under = lastNode[static_cast<size_t>(parent)];
             node = tree.add(entry, under, under < 0);
         }
+        // A line appended at the end comes after every other; only a line put into the
+        // tree needs its place compared with an earlier copy of the same article.
         int& last = lastNode[static_cast<size_t>(article)];
-        if (last < 0 || tree.after(node, last))
+        if (last < 0 || !reply || tree.after(node, last))
             last = node;
     }
     for (int e : tree.order())
