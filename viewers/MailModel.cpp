@@ -26,6 +26,7 @@ void MailModel::netnameChange(int index) {
 
 void MailModel::load() {
     list_.clear();
+    ++loadCount_;
     texts_.clear();
     selected_ = -1;
     memo_.clear();

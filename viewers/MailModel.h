@@ -37,6 +37,8 @@ public:
     void netnameChange(int index);
 
     const std::vector<MailEntry>& list() const { return list_; }
+    // Goes up by one each time the list is read again.
+    int loadCount() const { return loadCount_; }
     int selected() const { return selected_; }
     void ListBox1Click(int index);
     const std::string& memoText() const { return memo_; }
@@ -65,6 +67,7 @@ private:
     std::string memo_;
     bool resEnabled_ = false;
     int leftOut_ = 0;
+    int loadCount_ = 0;
 };
 
 } // namespace viewers

@@ -101,10 +101,10 @@ void TDownLoadForm::articleListChanged() {
         board_->clear();
         board_->addItems(ui::toQList(model_.boardLines()));
         board_->setCurrentIndex(model_.board());
-        if (list_->count() != static_cast<int>(model_.list().size()) ||
-            (list_->count() > 0 && list_->item(0)->text() != toQ(model_.list()[0]))) {
+        if (const QStringList lines = ui::toQList(model_.list()); shownLines_ != lines) {
+        shownLines_ = lines;
             list_->clear();
-            list_->addItems(ui::toQList(model_.list()));
+            list_->addItems(lines);
         }
         list_->setCurrentRow(model_.selected());
     }

@@ -4,6 +4,7 @@
 // reserved. It owns widgets only; ArticleListModel reads the files and reserves.
 #include "viewers/ArticleListModel.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class QComboBox;
@@ -25,6 +26,7 @@ public:
 private:
     ArticleListModel model_;
     bool refreshing_ = false;
+    QStringList shownLines_;
     QComboBox* net_ = nullptr;
     QComboBox* board_ = nullptr;
     QPushButton* fboard_ = nullptr;

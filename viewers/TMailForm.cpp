@@ -106,15 +106,18 @@ void TMailForm::mailChanged() {
         }
         netname_->setCurrentIndex(model_.net());
     }
-    if (list_->count() != static_cast<int>(model_.list().size()) ||
-        (list_->count() > 0 && list_->item(0)->text() != toQ(model_.list()[0].line))) {
+    if (shownLoad_ != model_.loadCount()) {
+        shownLoad_ = model_.loadCount();
         list_->clear();
         QStringList lines;
         for (const MailEntry& e : model_.list())
             lines << toQ(e.line);
         list_->addItems(lines);
     }
-    list_->setCurrentRow(model_.selected());
+    {
+        QSignalBlocker b(list_);
+        list_->setCurrentRow(model_.selected());
+    }
     const QString text = toQ(model_.memoText()).replace("\r\n", "\n");
     if (memo_->toPlainText() != text)
         memo_->setPlainText(text);

@@ -28,6 +28,7 @@ public:
 private:
     MailModel model_;
     bool refreshing_ = false;
+    int shownLoad_ = -1;
     QComboBox* netname_ = nullptr;
     QListWidget* list_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;

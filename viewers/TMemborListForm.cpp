@@ -83,10 +83,10 @@ void TMemborListForm::memberListChanged() {
         netName_->addItems(ui::toQList(model_.netNames()));
         netName_->setCurrentIndex(model_.net());
     }
-    if (list_->count() != static_cast<int>(model_.list().size()) ||
-        (list_->count() > 0 && list_->item(0)->text() != ui::toQ(model_.list()[0]))) {
+    if (const QStringList lines = ui::toQList(model_.list()); shownLines_ != lines) {
+        shownLines_ = lines;
         list_->clear();
-        list_->addItems(ui::toQList(model_.list()));
+        list_->addItems(lines);
     }
     list_->setCurrentRow(model_.selected());
     mail_->setEnabled(model_.mailEnabled());

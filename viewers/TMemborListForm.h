@@ -4,6 +4,7 @@
 #include "viewers/MemberListModel.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QComboBox;
 class QListWidget;
@@ -25,6 +26,7 @@ public:
 private:
     MemberListModel model_;
     bool refreshing_ = false;
+    QStringList shownLines_;
     QComboBox* netName_ = nullptr;
     QListWidget* list_ = nullptr;
     QPushButton* mail_ = nullptr;

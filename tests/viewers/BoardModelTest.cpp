@@ -254,3 +254,40 @@ TEST(BoardModel, NoNetLoadsNothingAndSaysSo) {
     f.model.DOWNButtonClick();
     EXPECT_EQ(f.host.only("sorry").size(), 1u);
 }
+
+TEST(BoardModel, TheRemovedArticleFileIsShownAndEditedLikeTheBoard) {
+    Board f;
+    const base::Lines kept = message(3, "A", "26/12/01 10:00:00", "kept");
+    const base::Lines gone = message(4, "B", "26/12/01 10:00:00", "gone");
+    f.write("MBOARD01.DAT", message(9, "C", "26/12/01 10:00:00", "current"));
+    f.write("MBOARD01.OLD", join({kept, gone}));
+    f.open();
+    ASSERT_EQ(f.model.list().size(), 1u);
+    f.model.FileKindClick();
+    EXPECT_EQ(f.model.fileKind(), ".OLD");
+    ASSERT_EQ(f.model.list().size(), 2u);
+    f.model.ListBox1Click(1);
+    ASSERT_TRUE(f.model.deleteArticle());
+    EXPECT_EQ(base::readFile(f.file("MBOARD01.OLD")), base::joinLines(kept));
+    EXPECT_EQ(base::readFile(f.file("MBOARD01.DAT")),
+              base::joinLines(message(9, "C", "26/12/01 10:00:00", "current")));
+    f.model.FileKindClick();
+    EXPECT_EQ(f.model.fileKind(), ".DAT");
+}
+
+TEST(BoardModel, AVeryDeepReplyChainKeepsItsPrefixBounded) {
+    Board f;
+    base::Lines board = message(1, "A", "26/12/01 10:00:00", "root");
+    for (int n = 2; n <= 60; ++n) {
+        const base::Lines m = message(n, "A", "26/12/01 10:00:00", reply(n - 1, "deeper"));
+        board.insert(board.end(), m.begin(), m.end());
+    }
+    f.write("MBOARD01.DAT", board);
+    f.open();
+    ASSERT_EQ(f.model.list().size(), 60u);
+    // Each reply directly below its parent: the chain keeps file order.
+    for (int i = 0; i < 60; ++i)
+        EXPECT_EQ(f.model.list()[static_cast<size_t>(i)].seq, i + 1);
+    const std::string& last = f.model.list().back().line;
+    EXPECT_EQ(last.find("0060-"), 6u + 2 * BoardModel::kMaxDepth + 2);
+}
