@@ -8,6 +8,9 @@
 #include "shell/TSettingForm.h"
 #include "sim/Fixture.h"
 #include "sim/SimLinePeer.h"
+#include "store/TErrorLogForm.h"
+#include "store/TLogEditForm.h"
+#include "store/TNamaLogForm.h"
 #include "ui/Dialogs.h"
 
 #include <QAction>
@@ -24,7 +27,9 @@ App::App(const std::string& demoFixture)
       about_(std::make_unique<shell::TABOUT>(
           [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
       macroModel_(nets_, *this), comm_(loop_), port_(comm_),
-      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}) {
+      vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
+      logEditModel_(loop_, errorLog_),
+      convModel_({loop_, nets_, logEditModel_, errorLog_, *this, "."}) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
     errorLog_.load();
@@ -51,6 +56,25 @@ App::App(const std::string& demoFixture)
                 macroModel_.BitBtn2Click();
             });
         }
+    }
+
+    // The store's windows: the reorganiser, the error log (over the one log the engine
+    // writes to) and the raw log view over the terminal's line table.
+    logEditForm_ = std::make_unique<store::TLogEditForm>(
+        logEditModel_, [this](bool enabled) { setMainAndMacroEnabled(enabled); });
+    errorLogForm_ = std::make_unique<store::TErrorLogForm>(errorLog_);
+    namaLogForm_ = std::make_unique<store::TNamaLogForm>(
+        [this]() -> const std::vector<std::string>& { return vazev_.Lines(); },
+        [this] { return vazev_.WritePointer(); });
+    for (auto [name, window] : {std::pair<const char*, QWidget*>{"RawLog", namaLogForm_.get()},
+                                std::pair<const char*, QWidget*>{"ErrorLog", errorLogForm_.get()}}) {
+        QAction* a = frame_->action(name);
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [window] {
+            window->show();
+            window->raise();
+            window->activateWindow();
+        });
     }
 
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
@@ -84,11 +108,13 @@ void App::showAbout() {
 }
 
 void App::startUp() {
-    frameModel_.START(settingModel_);
+    const bool settingsRead = frameModel_.START(settingModel_);
     // The net manager lists the nets and gives the main window's selector the same list.
     macroModel_.FormShow();
-    // A capture log left by an interrupted run is recovered by the import; until the
-    // import exists it is left untouched.
+    // A capture log left by an interrupted run is offered to the import, unless the
+    // settings could not be read.
+    if (settingsRead)
+        convModel_.recoverCaptureLog();
 }
 
 void App::closing() {
@@ -124,7 +150,8 @@ void App::hideMacroWindow() {
 }
 
 bool App::provides(macro::Feature f) const {
-    return f == macro::Feature::Run;
+    return f == macro::Feature::Run || f == macro::Feature::LogImport ||
+           f == macro::Feature::LogEdit;
 }
 
 void App::showTerminal() {
@@ -148,23 +175,75 @@ void App::hideTerminal() {
     vazevForm_->hide();
 }
 
-// Until the capture import exists, a run's lines go to the net's monthly archive and the
-// capture log is kept for the import to come.
 bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
-    const std::string shortName = nets_.field(netNo, shell::kShortName);
-    if (shortName.empty())
-        return false;
-    const std::string date = base::shortDate(loop_.localNow());
-    const std::string archive =
-        shortName + "/" + shortName + date.substr(0, 2) + date.substr(3, 2) + ".LOG";
-    base::Lines run(lines.begin() + 1, lines.begin() + writePointer + 1);
-    try {
-        base::appendLines(archive, run);
-    } catch (const base::FileError& e) {
-        warn(e.what());
-        return false;
+    return convModel_.LogConv(lines, writePointer, netNo);
+}
+
+// ---- The board store ----
+
+void App::showLogEdit() {
+    const int board = macroModel_.selectedBoard();
+    const auto& boards = macroModel_.boardLines();
+    const std::string line =
+        board >= 0 && board < static_cast<int>(boards.size()) ? boards[static_cast<size_t>(board)]
+                                                              : std::string();
+    logEditForm_->open(nets_.field(macroModel_.currentNet(), shell::kShortName), line);
+}
+
+void App::hideErrorLog() {
+    errorLogForm_->close();
+}
+
+void App::importLog(const base::Lines& lines) {
+    convModel_.Conv(lines, static_cast<int>(lines.size()), macroModel_.currentNet());
+}
+
+void App::progressMax(int max) {
+    progressMax_ = max;
+    progressPercent_ = 0;
+    frame_->setProgress(0);
+}
+
+void App::progress(int line) {
+    const int percent = progressMax_ > 0 ? static_cast<int>(100LL * line / progressMax_) : 0;
+    if (percent != progressPercent_) {
+        progressPercent_ = percent;
+        frame_->setProgress(percent);
     }
-    return true;
+}
+
+void App::status(const std::string& sjisText) {
+    frame_->setStatusText(sjisText);
+}
+
+void App::repaint() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void App::openReorganiser() {
+    logEditForm_->showForImport();
+}
+
+void App::reorganiserChanged() {
+    logEditForm_->refresh();
+}
+
+void App::closeReorganiser() {
+    logEditForm_->refresh();
+    logEditForm_->close();
+}
+
+void App::NetNoChange() {
+    macroModel_.NetNoChange();
+}
+
+// The mail viewer is not part of the program yet: its hook does nothing until it is.
+void App::openMailBox() {
+    openMailViewer();
+}
+
+void App::selectNet(int net) {
+    macroModel_.ListBox1Click(net);
 }
 
 void App::showMacroWindow() {

@@ -12,6 +12,8 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "store/ConvModel.h"
+#include "store/LogEditModel.h"
 #include "ui/QtLoop.h"
 
 #include <memory>
@@ -25,6 +27,11 @@ class TMacroForm;
 namespace sim {
 class SimLinePeer;
 }
+namespace store {
+class TErrorLogForm;
+class TLogEditForm;
+class TNamaLogForm;
+} // namespace store
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -37,7 +44,8 @@ class App : public Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
             public macro::MacroHost,
-            public engine::RunHost {
+            public engine::RunHost,
+            public store::ImportHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -80,6 +88,24 @@ public:
     void hideTerminal() override;
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
 
+    // The board store: the import, the reorganiser and the two log windows.
+    void showLogEdit() override;
+    void hideErrorLog() override;
+    void importLog(const base::Lines& lines) override;
+    void progressMax(int max) override;
+    void progress(int line) override;
+    void status(const std::string& sjisText) override;
+    void repaint() override;
+    void openReorganiser() override;
+    void reorganiserChanged() override;
+    void closeReorganiser() override;
+    void NetNoChange() override;
+    void openMailBox() override;
+    void selectNet(int net) override;
+    store::TLogEditForm& logEditWindow() { return *logEditForm_; }
+    store::TErrorLogForm& errorLogWindow() { return *errorLogForm_; }
+    store::TNamaLogForm& rawLogWindow() { return *namaLogForm_; }
+
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
 
@@ -99,6 +125,13 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+    store::LogEditModel logEditModel_;
+    store::ConvModel convModel_;
+    std::unique_ptr<store::TLogEditForm> logEditForm_;
+    std::unique_ptr<store::TErrorLogForm> errorLogForm_;
+    std::unique_ptr<store::TNamaLogForm> namaLogForm_;
+    int progressMax_ = 0;
+    int progressPercent_ = -1;
 };
 
 } // namespace app

@@ -388,7 +388,7 @@ bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, in
         return failed(shortName, sj(u8"ログの取り込み中に書き込めませんでした: ") + e.what());
     }
 
-    host_.showLogEdit();
+    host_.openReorganiser();
     host_.repaint();
     logEdit_.setNetFolder(shortName);
     logEdit_.CheckBox1 = false;
@@ -398,13 +398,13 @@ bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, in
         char head[16];
         std::snprintf(head, sizeof head, "%.4d", board);
         logEdit_.Panel1 = head + sj(u8":- ログ整理中 -");
-        host_.logEditChanged();
+        host_.reorganiserChanged();
         host_.repaint();
         logEdit_.go();
         host_.repaint();
     }
     logEdit_.CheckBox1 = true;
-    host_.closeLogEdit();
+    host_.closeReorganiser();
 
     host_.NetNoChange();
     if (scan.mailSeen && host_.ask(sj(u8"メールを取り込みました(^^;メールBOXを開きますか?")))

@@ -44,9 +44,9 @@ public:
     virtual void repaint() {}
     // The reorganise dialog shown while the boards are put in order, its board field
     // changed, and the dialog closed again.
-    virtual void showLogEdit() {}
-    virtual void logEditChanged() {}
-    virtual void closeLogEdit() {}
+    virtual void openReorganiser() {}
+    virtual void reorganiserChanged() {}
+    virtual void closeReorganiser() {}
     // The net manager reloads the net's files (NetNoChange).
     virtual void NetNoChange() {}
     // A Yes/No question ("質問です．"), true for Yes; a warning ("警告です．").
