@@ -43,12 +43,12 @@ struct RecordingImportHost : store::ImportHost {
         lastProgress = n;
     }
     void status(const std::string& s) override { statuses.push_back(s); }
-    void showLogEdit() override { calls.push_back("showLogEdit"); }
-    void logEditChanged() override {
+    void openReorganiser() override { calls.push_back("showLogEdit"); }
+    void reorganiserChanged() override {
         panels.push_back(logEdit ? logEdit->Panel1 : "");
         calls.push_back(std::string("go:") + (logEdit && logEdit->CheckBox1 ? "delete" : "keep"));
     }
-    void closeLogEdit() override { calls.push_back("closeLogEdit"); }
+    void closeReorganiser() override { calls.push_back("closeLogEdit"); }
     void NetNoChange() override { calls.push_back("NetNoChange"); }
     bool ask(const std::string& q) override {
         questions.push_back(q);
