@@ -9,6 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <optional>
 
 namespace store {
 
@@ -42,10 +45,17 @@ struct ConvModel::Scan {
     int cur = 1;
     std::array<int, kMaxBoard + 1> counters{};
     std::string openBoard = kNone;
-    AppendFile boardFile;
+    // Message files stay open once opened, so messages that alternate between boards do
+    // not reopen a file for each one; all are closed when the scan ends.
+    std::array<std::unique_ptr<AppendFile>, kMaxBoard + 1> boardFiles;
+    AppendFile* boardFile = nullptr;
     ListTable table;
     bool mailSeen = false;
     bool dateTaken = false;
+    // Whole-file rewrites wait here until the scan ends, so a file that a long capture
+    // rewrites many times (a list downloaded in every run) reaches the disk once.
+    std::vector<std::pair<std::string, base::Lines>> pending;
+    std::map<std::string, size_t> pendingAt;
     // Texts compared with often, in Shift-JIS.
     const std::string unreadMark = sj(u8"以降のものを読みます。");
     const std::string unreadStart = sj(u8"日付が");
@@ -88,6 +98,8 @@ struct ConvModel::Scan {
     void message(const std::string& L, int start);
     void mergeInto(const std::string& path, ListKind kind);
     void closeBoardFile();
+    void rewrite(const std::string& path, base::Lines lines);
+    void flush();
 };
 
 void ConvModel::Scan::run() {
@@ -134,7 +146,7 @@ void ConvModel::Scan::boardList(int start) {
         ++cur;
     }
     if (!cutOff())
-        base::replaceLines(file(kBoardList), out);
+        rewrite(file(kBoardList), std::move(out));
     cur = std::max(cur - 2, start);
 }
 
@@ -158,13 +170,45 @@ void ConvModel::Scan::memberList(int start) {
     }
     const bool ended = more() && at(cur).empty();
     if (ended || (more() && !cutOff()))
-        base::replaceLines(file(kMemberList), out);
+        rewrite(file(kMemberList), std::move(out));
     if (!ended)
         cur = std::max(cur - 1, start); // the prompt that ended a list is examined next
 }
 
+void ConvModel::Scan::rewrite(const std::string& path, base::Lines lines) {
+    auto [it, added] = pendingAt.emplace(path, pending.size());
+    if (added)
+        pending.emplace_back(path, std::move(lines));
+    else
+        pending[it->second].second = std::move(lines);
+}
+
+// Writes every waiting rewrite, each atomically, in the order they were first made. A
+// failure leaves the ones not yet written waiting.
+void ConvModel::Scan::flush() {
+    size_t done = 0;
+    try {
+        for (; done < pending.size(); ++done)
+            base::replaceLines(pending[done].first, pending[done].second);
+    } catch (const base::FileError&) {
+        pending.erase(pending.begin(), pending.begin() + static_cast<long>(done));
+        pendingAt.clear();
+        for (size_t i = 0; i < pending.size(); ++i)
+            pendingAt[pending[i].first] = i;
+        throw;
+    }
+    pending.clear();
+    pendingAt.clear();
+}
+
 void ConvModel::Scan::mergeInto(const std::string& path, ListKind kind) {
     table.clear(kind);
+    auto it = pendingAt.find(path);
+    if (it != pendingAt.end()) {
+        for (const std::string& line : pending[it->second].second)
+            table.enter(line);
+        return;
+    }
     createIfMissing(path);
     for (const std::string& line : base::readLines(path))
         table.enter(line);
@@ -193,7 +237,7 @@ void ConvModel::Scan::newFiles(int start) {
             ++cur;
         }
         cur = std::max(cur - 1, heading + 1);
-        base::replaceLines(path, table.lines());
+        rewrite(path, table.lines());
     }
     // The prompt that ends the list is examined too, in case a command stands on it.
     cur = std::max(cur - 1, start);
@@ -219,7 +263,7 @@ void ConvModel::Scan::listDownload(const std::string& L, int start, bool files) 
         table.enter(at(cur));
         ++cur;
     }
-    base::replaceLines(path, table.lines());
+    rewrite(path, table.lines());
     cur = std::max(cur - 1, start + 1);
 }
 
@@ -262,7 +306,7 @@ void ConvModel::Scan::fileBoardList(int start) {
         ++cur;
     }
     if (!cutOff())
-        base::replaceLines(file(kFileBoardList), out);
+        rewrite(file(kFileBoardList), std::move(out));
     cur = std::max(cur - 2, start);
 }
 
@@ -277,10 +321,22 @@ void ConvModel::Scan::unreadDate(const std::string& L) {
 }
 
 void ConvModel::Scan::closeBoardFile() {
-    if (openBoard != kNone) {
-        openBoard = kNone;
-        boardFile.close();
+    openBoard = kNone;
+    boardFile = nullptr;
+    std::optional<base::FileError> failure;
+    for (auto& f : boardFiles) {
+        if (!f)
+            continue;
+        try {
+            f->close();
+        } catch (const base::FileError& e) {
+            if (!failure)
+                failure = e;
+        }
+        f.reset();
     }
+    if (failure)
+        throw *failure;
 }
 
 // Section 9: a new message, appended to the message file of the board its "Section" names.
@@ -315,13 +371,17 @@ void ConvModel::Scan::message(const std::string& L, int start) {
     ++counters[static_cast<size_t>(*board)];
     const std::string nn = twoDigits(*board);
     if (nn != openBoard) {
-        closeBoardFile();
-        boardFile.open(file(boardFileName(nn, ".DAT")));
+        auto& f = boardFiles[static_cast<size_t>(*board)];
+        if (!f) {
+            f = std::make_unique<AppendFile>();
+            f->open(file(boardFileName(nn, ".DAT")));
+        }
+        boardFile = f.get();
         openBoard = nn;
     }
-    boardFile.line(L);
+    boardFile->line(L);
     while (more() && !ends(at(cur))) {
-        boardFile.line(at(cur));
+        boardFile->line(at(cur));
         ++cur;
     }
     cur = std::max(cur - 1, start);
@@ -384,7 +444,14 @@ bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, in
               base::joinPath(folder_, base::nativePath(shortName)));
     try {
         scan.run();
+        scan.flush();
     } catch (const base::FileError& e) {
+        // What was taken from the lines before the failure is kept as far as it can be.
+        try {
+            scan.closeBoardFile();
+            scan.flush();
+        } catch (const base::FileError&) {
+        }
         return failed(shortName, sj(u8"ログの取り込み中に書き込めませんでした: ") + e.what());
     }
 

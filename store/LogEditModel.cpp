@@ -81,38 +81,50 @@ LogEditModel::Result LogEditModel::go() {
         }
     }
 
+    std::string bytes;
     base::Lines lines;
     try {
-        lines = base::readLines(datPath);
+        bytes = base::readFile(datPath);
+        lines = base::splitLines(bytes);
     } catch (const base::FileError& e) {
         return fail(sj(u8"ログの整理: 読み込めません: ") + e.what());
     }
 
-    // Each article's lines joined with CR LF, by number; entry 0 holds what stands before
-    // the first header. Articles with a header that gives no number go to `unnumbered`.
-    std::vector<std::string> table(kTableSize);
-    std::string unnumbered;
-    int unnumberedCount = 0;
-    std::string* current = &table[0];
+    // Each article as the range of file lines it spans, by number (an article's lines
+    // stand together in the file); entry 0 holds what stands before the first header.
+    // Articles with a header that gives no number are kept aside in `unnumbered`.
+    struct Span {
+        size_t begin = 0, end = 0;
+        bool empty() const { return begin == end; }
+    };
+    std::vector<Span> table(kTableSize);
+    std::vector<Span> unnumbered;
+    Span* current = &table[0];
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
         if (base::startsWith(line, "Message  #")) {
             const int n = articleNumberOf(line);
             if (n > 0) {
                 current = &table[static_cast<size_t>(n)];
-                current->clear();
             } else {
-                current = &unnumbered;
-                ++unnumberedCount;
+                unnumbered.emplace_back();
+                current = &unnumbered.back();
                 errors_.add(base::ErrorLog::stamped(
                     loop_.localNow(), sj(u8"ログの整理: ") + boardFileName(nn, ".DAT") +
                                           sj(u8" の ") + std::to_string(i + 1) +
                                           sj(u8" 行目の見出しに番号がありません．")));
             }
+            // A later copy of an article replaces an earlier one.
+            *current = Span{i, i};
         }
-        current->append(line);
-        current->append("\r\n");
+        current->end = i + 1;
     }
+    auto text = [&lines](const Span& span, std::string& out) {
+        for (size_t i = span.begin; i < span.end; ++i) {
+            out += lines[i];
+            out += "\r\n";
+        }
+    };
 
     std::string removed;
     if (CheckBox1) {
@@ -136,22 +148,23 @@ LogEditModel::Result LogEditModel::go() {
             Edit2 = std::to_string(kMaxArticle);
         }
         for (int n = from; n <= to; ++n) {
-            std::string& entry = table[static_cast<size_t>(n)];
+            Span& entry = table[static_cast<size_t>(n)];
             if (CheckBox2)
-                removed += entry;
-            entry.clear();
+                text(entry, removed);
+            entry = Span{};
         }
     }
 
     // What leaves the message file is appended to the save file first, so a failure after
     // that can only leave an article in both files, never in none.
     const bool saving = CheckBox1 && CheckBox2;
-    if (saving || unnumberedCount > 0) {
+    if (saving || !unnumbered.empty()) {
+        for (const Span& span : unnumbered)
+            text(span, removed);
         try {
             AppendFile save;
             save.open(path(nn, ".OLD"));
             save.raw(removed);
-            save.raw(unnumbered);
             save.close();
         } catch (const base::FileError& e) {
             return fail(sj(u8"ログの整理: 保存ファイルに書き込めません: ") + e.what());
@@ -159,8 +172,16 @@ LogEditModel::Result LogEditModel::go() {
     }
 
     std::string out;
+    size_t size = 0;
+    for (const std::string& line : lines)
+        size += line.size() + 2;
+    out.reserve(size);
     for (int n = 1; n <= kMaxArticle; ++n)
-        out += table[static_cast<size_t>(n)];
+        text(table[static_cast<size_t>(n)], out);
+    // A board that is in order already (new articles arrive with higher numbers) is left
+    // as it is.
+    if (out == bytes)
+        return Result::Done;
     try {
         base::replaceFile(datPath, out);
     } catch (const base::FileError& e) {
