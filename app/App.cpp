@@ -209,6 +209,8 @@ void App::progress(int line) {
     if (percent != progressPercent_) {
         progressPercent_ = percent;
         frame_->setProgress(percent);
+        if (auto* bar = frame_->findChild<QWidget*>("ProgressBar"))
+            bar->repaint();
     }
 }
 
@@ -216,8 +218,13 @@ void App::status(const std::string& sjisText) {
     frame_->setStatusText(sjisText);
 }
 
+// Paints the main window (status text, progress bar) and the reorganise dialog at once,
+// without running other events: a timer or a line event handled in the middle of an
+// import could start a run over the table being imported.
 void App::repaint() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    frame_->repaint();
+    if (logEditForm_->isVisible())
+        logEditForm_->repaint();
 }
 
 void App::openReorganiser() {
