@@ -36,19 +36,6 @@ struct Board : ImportRig {
     }
 };
 
-TEST(LogEdit, FormShowNamesTheBoardAndItsSaveFile) {
-    Board b;
-    EXPECT_EQ(b.logEdit.Panel1, sj(u8"0007: 雑談     なんでも"));
-    EXPECT_EQ(b.logEdit.Edit4, "NET1\\MBOARD07.OLD");
-    EXPECT_EQ(b.logEdit.caption(), sj(u8"ログの整理 [NET1\\MBOARD07.DAT ]"));
-    b.logEdit.Edit1 = "abc";
-    b.logEdit.Edit1Change();
-    b.logEdit.Edit3 = "120";
-    b.logEdit.Edit3Change();
-    EXPECT_EQ(b.logEdit.Edit1, "0");
-    EXPECT_EQ(b.logEdit.Edit3, "120");
-}
-
 TEST(LogEdit, DuplicatesKeepTheLaterCopyInAscendingOrder) {
     Board b;
     b.logEdit.CheckBox1 = false;

@@ -12,9 +12,6 @@ namespace {
 using base::sj;
 
 TEST(StoreFiles, NamesAndNumbers) {
-    EXPECT_EQ(store::boardFileName(store::twoDigits(5), ".DAT"), "MBOARD05.DAT");
-    EXPECT_EQ(store::fileListName("12"), "FBOARD12.LST");
-    EXPECT_EQ(store::boardNumberOf(sj(u8"0012: 技術     技術の話")), "12");
     EXPECT_EQ(store::archiveName("DEMO", "96/08/10"), "DEMO\\DEMO9608.LOG");
 
     EXPECT_EQ(store::entryNumberOf("0042: x"), 42);
