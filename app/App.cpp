@@ -66,8 +66,9 @@ App::App(const std::string& demoFixture)
     namaLogForm_ = std::make_unique<store::TNamaLogForm>(
         [this]() -> const std::vector<std::string>& { return vazev_.Lines(); },
         [this] { return vazev_.WritePointer(); });
-    for (auto [name, window] : {std::pair<const char*, QWidget*>{"RawLog", namaLogForm_.get()},
-                                std::pair<const char*, QWidget*>{"ErrorLog", errorLogForm_.get()}}) {
+    for (auto [name, window] :
+         {std::pair<const char*, QWidget*>{"RawLog", namaLogForm_.get()},
+          std::pair<const char*, QWidget*>{"ErrorLog", errorLogForm_.get()}}) {
         QAction* a = frame_->action(name);
         a->setEnabled(true);
         QObject::connect(a, &QAction::triggered, frame_.get(), [window] {
@@ -184,9 +185,9 @@ bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int n
 void App::showLogEdit() {
     const int board = macroModel_.selectedBoard();
     const auto& boards = macroModel_.boardLines();
-    const std::string line =
-        board >= 0 && board < static_cast<int>(boards.size()) ? boards[static_cast<size_t>(board)]
-                                                              : std::string();
+    const std::string line = board >= 0 && board < static_cast<int>(boards.size())
+                                 ? boards[static_cast<size_t>(board)]
+                                 : std::string();
     logEditForm_->open(nets_.field(macroModel_.currentNet(), shell::kShortName), line);
 }
 

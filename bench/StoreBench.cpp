@@ -125,36 +125,36 @@ int main() {
             base::makeDirs(dir + "/BENCH");
             import = std::min(import, seconds([&] {
                 conv.Conv(capture, static_cast<int>(capture.size()), 0);
-            }));
-            volatile size_t sink = 0;
-            split = std::min(split, seconds([&] { sink = sink + base::readLines(file).size(); }));
-        }
-        bench::report("import_155000_lines", import * 1000, "ms", import / split);
-
-        // A board of 9,999 articles, written in descending order with every tenth twice.
-        base::Lines board;
-        for (int n = 9999; n >= 1; --n) {
-            for (int copy = 0; copy < (n % 10 == 0 ? 2 : 1); ++copy) {
-                board.push_back("Message  #" + four(n) + "   from: TARNO0003 " + sj(u8"じろう"));
-                board.push_back("Time: 26/12/05 21:15:00  Section 01: BOARD01");
-                board.push_back(sj(u8"Subj: はじめまして"));
-                for (int l = 0; l < 6; ++l)
-                    board.push_back(sj(u8"じろうです。こちらこそよろしく。") + std::to_string(l));
-            }
-        }
-        const std::string dat = dir + "/BENCH/MBOARD01.DAT";
-        double go = 1e300, read = 1e300;
-        for (int r = 0; r < 5; ++r) {
-            base::replaceLines(dat, board);
-            logEdit.setNetFolder("BENCH");
-            logEdit.Panel1 = "0001:";
-            logEdit.CheckBox1 = false;
-            go = std::min(go, seconds([&] { logEdit.go(); }));
-            volatile size_t sink = 0;
-            read = std::min(read, seconds([&] { sink = sink + base::readLines(dat).size(); }));
-        }
-        bench::report("reorganise_9999_articles", go * 1000, "ms", go / read);
+        }));
+        volatile size_t sink = 0;
+        split = std::min(split, seconds([&] { sink = sink + base::readLines(file).size(); }));
     }
-    std::filesystem::remove_all(tmpl);
-    return 0;
+    bench::report("import_155000_lines", import * 1000, "ms", import / split);
+
+    // A board of 9,999 articles, written in descending order with every tenth twice.
+    base::Lines board;
+    for (int n = 9999; n >= 1; --n) {
+        for (int copy = 0; copy < (n % 10 == 0 ? 2 : 1); ++copy) {
+            board.push_back("Message  #" + four(n) + "   from: TARNO0003 " + sj(u8"じろう"));
+            board.push_back("Time: 26/12/05 21:15:00  Section 01: BOARD01");
+            board.push_back(sj(u8"Subj: はじめまして"));
+            for (int l = 0; l < 6; ++l)
+                board.push_back(sj(u8"じろうです。こちらこそよろしく。") + std::to_string(l));
+        }
+    }
+    const std::string dat = dir + "/BENCH/MBOARD01.DAT";
+    double go = 1e300, read = 1e300;
+    for (int r = 0; r < 5; ++r) {
+        base::replaceLines(dat, board);
+        logEdit.setNetFolder("BENCH");
+        logEdit.Panel1 = "0001:";
+        logEdit.CheckBox1 = false;
+        go = std::min(go, seconds([&] { logEdit.go(); }));
+        volatile size_t sink = 0;
+        read = std::min(read, seconds([&] { sink = sink + base::readLines(dat).size(); }));
+    }
+    bench::report("reorganise_9999_articles", go * 1000, "ms", go / read);
+}
+std::filesystem::remove_all(tmpl);
+return 0;
 }

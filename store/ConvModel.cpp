@@ -83,8 +83,7 @@ struct ConvModel::Scan {
     std::string file(const std::string& name) const { return base::joinPath(netFolder, name); }
 
     void error(const std::string& text) {
-        m.logError(sj(u8"ログ取込み: ") + text + sj(u8" (") + std::to_string(cur) +
-                   sj(u8" 行目)"));
+        m.logError(sj(u8"ログ取込み: ") + text + sj(u8" (") + std::to_string(cur) + sj(u8" 行目)"));
     }
 
     void run();

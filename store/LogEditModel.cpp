@@ -24,8 +24,9 @@ LogEditModel::LogEditModel(base::EventLoop& loop, base::ErrorLog& errors, std::s
     : loop_(loop), errors_(errors), base_(std::move(baseFolder)), caption_(sj(u8"ログの整理")) {}
 
 std::string LogEditModel::Label3Text() {
-    return sj(u8"重複する番号のアーティクルは\r\nファイルの後ろのアーテイクル\r\nが優先され１つになり"
-              u8"ます。");
+    return sj(
+        u8"重複する番号のアーティクルは\r\nファイルの後ろのアーテイクル\r\nが優先され１つになり"
+        u8"ます。");
 }
 
 void LogEditModel::FormShow(const std::string& netFolder, const std::string& boardLine) {

@@ -19,7 +19,9 @@ public:
     ~TErrorLogForm() override;
 
     // How a failed save is shown; tests replace it.
-    void setOnSaveFailed(std::function<void(const std::string&)> fn) { onSaveFailed_ = std::move(fn); }
+    void setOnSaveFailed(std::function<void(const std::string&)> fn) {
+        onSaveFailed_ = std::move(fn);
+    }
 
     QPlainTextEdit* memo() const { return memo_; }
     void Button1Click(); // "クリア"

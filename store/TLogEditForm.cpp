@@ -73,7 +73,8 @@ TLogEditForm::TLogEditForm(LogEditModel& model, std::function<void(bool)> setOth
     connect(run, &QPushButton::clicked, this, &TLogEditForm::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &TLogEditForm::Button2Click);
     // A field that is not a number becomes "0" as it is edited.
-    auto watch = [this](QLineEdit* edit, void (LogEditModel::*change)(), std::string LogEditModel::*field) {
+    auto watch = [this](QLineEdit* edit, void (LogEditModel::*change)(),
+                        std::string LogEditModel::*field) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit, change, field] {
             model_.*field = ui::fromQ(edit->text());
             (model_.*change)();

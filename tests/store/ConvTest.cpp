@@ -27,15 +27,13 @@ TEST(Conv, MessagesGoToTheirBoardsInCaptureOrderAndAreReorganised) {
     // Boards 12, 05, 12: board 12 ends with the later copy of 20, then 21.
     EXPECT_EQ(rig.read("MBOARD12.DAT"),
               sjLines({u8"Message  #0020   from: TARNO002 はなこ",
-                       u8"Time: 26/12/05 13:00:00  Section 12: 技術",
-                       u8"Subj: モデムの話（訂正）", u8"訂正後の本文です。",
-                       u8"Message  #0021   from: TARNO003 じろう",
-                       u8"Time: 26/12/05 11:00:00  Section 12: 技術",
-                       u8"Subj: Re:0020) モデムの話", u8"", u8"二番目の本文（空行のあと）。"}));
-    EXPECT_EQ(rig.read("MBOARD05.DAT"),
-              sjLines({u8"Message  #0003   from: TARNO004 さくら",
-                       u8"Time: 26/12/05 12:00:00  Section 05: 趣味", u8"Subj: 温泉",
-                       u8"ソフト、ポイント、表示。"}));
+                       u8"Time: 26/12/05 13:00:00  Section 12: 技術", u8"Subj: モデムの話（訂正）",
+                       u8"訂正後の本文です。", u8"Message  #0021   from: TARNO003 じろう",
+                       u8"Time: 26/12/05 11:00:00  Section 12: 技術", u8"Subj: Re:0020) モデムの話",
+                       u8"", u8"二番目の本文（空行のあと）。"}));
+    EXPECT_EQ(rig.read("MBOARD05.DAT"), sjLines({u8"Message  #0003   from: TARNO004 さくら",
+                                                 u8"Time: 26/12/05 12:00:00  Section 05: 趣味",
+                                                 u8"Subj: 温泉", u8"ソフト、ポイント、表示。"}));
     // Table entry 0 of a manual import is never examined; a message without "Section" is
     // neither stored nor counted.
     EXPECT_FALSE(base::fileExists(rig.net("MBOARD07.DAT")));
@@ -43,8 +41,7 @@ TEST(Conv, MessagesGoToTheirBoardsInCaptureOrderAndAreReorganised) {
               std::string::npos);
 
     // Both boards reorganised, in ascending order, with removal off; then the net reloads.
-    EXPECT_EQ(rig.host.panels,
-              sjLines({u8"0005:- ログ整理中 -", u8"0012:- ログ整理中 -"}));
+    EXPECT_EQ(rig.host.panels, sjLines({u8"0005:- ログ整理中 -", u8"0012:- ログ整理中 -"}));
     EXPECT_EQ(rig.host.calls, (std::vector<std::string>{"showLogEdit", "go:keep", "go:keep",
                                                         "closeLogEdit", "NetNoChange"}));
     EXPECT_TRUE(rig.logEdit.CheckBox1) << "the removal box is ticked again afterwards";
@@ -59,10 +56,10 @@ TEST(Conv, MessagesGoToTheirBoardsInCaptureOrderAndAreReorganised) {
         base::readLines(std::string(TARNO_SOURCE_DIR) + "/tests/data/store/capture_boards.LOG")
             .size());
     EXPECT_EQ(rig.host.maxProgress, wp);
-    EXPECT_EQ(rig.host.statuses,
-              (std::vector<std::string>{"NET1" + sj(u8" ログの取り込み中 ") + std::to_string(wp),
-                                        "NET1" + sj(u8" ログを取り込みました.") +
-                                            std::to_string(wp)}));
+    EXPECT_EQ(
+        rig.host.statuses,
+        (std::vector<std::string>{"NET1" + sj(u8" ログの取り込み中 ") + std::to_string(wp),
+                                  "NET1" + sj(u8" ログを取り込みました.") + std::to_string(wp)}));
     EXPECT_TRUE(rig.host.questions.empty()) << "no mail, no question";
     EXPECT_TRUE(rig.errors.lines().empty());
 }
@@ -107,24 +104,18 @@ TEST(Conv, ListsMergeMemberListAndRestrictedFileBoardList) {
 TEST(Conv, CaptureWithoutAnyPromptEndsAndTheLastLineIsNotImported) {
     ImportRig rig;
     // Every section that runs to the next prompt meets the sentinel instead.
-    base::Lines capture = sjLines({u8"----",
-                                   u8"Private Message is from: B",
-                                   u8"Time: 26/12/05 10:00:00",
-                                   u8"Subj: mail",
-                                   u8"このメールを削除しますか (Y/N)>Y",
-                                   u8"Message  #0001   from: A",
-                                   u8"Time: 26/12/05 10:00:00  Section 03: 雑談",
-                                   u8"Subj: one",
-                                   u8"body",
-                                   u8"last line, replaced by the sentinel"});
+    base::Lines capture =
+        sjLines({u8"----", u8"Private Message is from: B", u8"Time: 26/12/05 10:00:00",
+                 u8"Subj: mail", u8"このメールを削除しますか (Y/N)>Y", u8"Message  #0001   from: A",
+                 u8"Time: 26/12/05 10:00:00  Section 03: 雑談", u8"Subj: one", u8"body",
+                 u8"last line, replaced by the sentinel"});
     ASSERT_TRUE(rig.importLines(capture));
     EXPECT_EQ(rig.read("MBOARD03.DAT"),
               sjLines({u8"Message  #0001   from: A", u8"Time: 26/12/05 10:00:00  Section 03: 雑談",
                        u8"Subj: one", u8"body"}));
     EXPECT_EQ(rig.read("MAIL.DAT"), sjLines({u8"Private Message is from: B",
                                              u8"Time: 26/12/05 10:00:00", u8"Subj: mail"}));
-    EXPECT_EQ(rig.host.questions,
-              sjLines({u8"メールを取り込みました(^^;メールBOXを開きますか?"}));
+    EXPECT_EQ(rig.host.questions, sjLines({u8"メールを取り込みました(^^;メールBOXを開きますか?"}));
     EXPECT_EQ(rig.host.calls.back(), "ask") << "answered No: the mail box is not opened";
 
     // A list whose end was cut off by the end of the capture leaves the old list.
@@ -144,41 +135,26 @@ TEST(Conv, CaptureWithoutAnyPromptEndsAndTheLastLineIsNotImported) {
 TEST(Conv, MailsInARowAndAfterALoginPromptAreAllKept) {
     ImportRig rig;
     rig.host.answers = {true};
-    ASSERT_TRUE(rig.importLines(sjLines({u8"",
-                                         u8"未読のメールが 2 通あります [RET]:読む>",
-                                         u8"Private Message is from: A",
-                                         u8"Subj: first",
-                                         u8"Private Message is from: B",
-                                         u8"Subj: second",
-                                         u8"このメールを削除しますか (Y/N)>Y",
-                                         u8"Private Message is from: C",
-                                         u8"Subj: third",
-                                         u8"MAIN (残り60分)>Q",
-                                         u8"bye"})));
-    EXPECT_EQ(rig.read("MAIL.DAT"),
-              sjLines({u8"Private Message is from: A", u8"Subj: first",
-                       u8"Private Message is from: B", u8"Subj: second",
-                       u8"Private Message is from: C", u8"Subj: third"}));
+    ASSERT_TRUE(rig.importLines(
+        sjLines({u8"", u8"未読のメールが 2 通あります [RET]:読む>", u8"Private Message is from: A",
+                 u8"Subj: first", u8"Private Message is from: B", u8"Subj: second",
+                 u8"このメールを削除しますか (Y/N)>Y", u8"Private Message is from: C",
+                 u8"Subj: third", u8"MAIN (残り60分)>Q", u8"bye"})));
+    EXPECT_EQ(rig.read("MAIL.DAT"), sjLines({u8"Private Message is from: A", u8"Subj: first",
+                                             u8"Private Message is from: B", u8"Subj: second",
+                                             u8"Private Message is from: C", u8"Subj: third"}));
     EXPECT_EQ(rig.host.calls.back(), "openMailBox");
 }
 
 TEST(Conv, NewFilesListMergesPerBoardAndSkipsBoardZero) {
     ImportRig rig;
     base::replaceLines(rig.net("FBOARD01.LST"), {"001: OLD.TXT", "005: KEEP.TXT"});
-    ASSERT_TRUE(rig.importLines(sjLines({u8"",
-                                         u8"MAIN (残り60分)>FN",
-                                         u8"前回ログイン(26/12/04 21:00:00)以降の新着ファイル",
-                                         u8"0001: ツール を検索中...",
-                                         u8"001: NEW.TXT",
-                                         u8"1000: TOO.BIG",
-                                         u8"0000: ゼロ を検索中...",
-                                         u8"002: ZERO.TXT",
-                                         u8"0002: 空 を検索中...",
-                                         u8"0003: データ を検索中...",
-                                         u8"009: DATA.LZH",
-                                         u8"MAIN (残り60分)>",
-                                         u8"MAIN (残り60分)>Q",
-                                         u8"bye"})));
+    ASSERT_TRUE(rig.importLines(sjLines(
+        {u8"", u8"MAIN (残り60分)>FN", u8"前回ログイン(26/12/04 21:00:00)以降の新着ファイル",
+         u8"0001: ツール を検索中...", u8"001: NEW.TXT", u8"1000: TOO.BIG",
+         u8"0000: ゼロ を検索中...", u8"002: ZERO.TXT", u8"0002: 空 を検索中...",
+         u8"0003: データ を検索中...", u8"009: DATA.LZH", u8"MAIN (残り60分)>",
+         u8"MAIN (残り60分)>Q", u8"bye"})));
     EXPECT_EQ(rig.read("FBOARD01.LST"), (base::Lines{"001: NEW.TXT", "005: KEEP.TXT"}));
     EXPECT_FALSE(base::fileExists(rig.net("FBOARD00.LST")));
     // A heading straight after another still gets its (empty) list.
@@ -228,13 +204,9 @@ TEST(Conv, AFailedWriteStopsTheImportAndKeepsTheCaptureLog) {
     // A folder where the message file should be: it cannot be opened for appending.
     base::makeDirs(rig.net("MBOARD01.DAT"));
     base::replaceLines(rig.dir.file("VESPARI.LOG"), {store::ConvModel::kCaptureMarker});
-    std::vector<std::string> table = sjLines({u8"",
-                                              u8"Message  #0001   from: A",
-                                              u8"Time: 26/12/05 10:00:00  Section 01: x",
-                                              u8"Private Message is from: B",
-                                              u8"Subj: never reached",
-                                              u8"MAIN (残り60分)>Q",
-                                              u8"END."});
+    std::vector<std::string> table = sjLines(
+        {u8"", u8"Message  #0001   from: A", u8"Time: 26/12/05 10:00:00  Section 01: x",
+         u8"Private Message is from: B", u8"Subj: never reached", u8"MAIN (残り60分)>Q", u8"END."});
     EXPECT_FALSE(rig.conv.LogConv(table, 6, 0));
     EXPECT_TRUE(base::fileExists(rig.dir.file("VESPARI.LOG")));
     EXPECT_FALSE(base::fileExists(rig.net("MAIL.DAT"))) << "lines after the failure stay";
@@ -273,9 +245,9 @@ TEST(Conv, RecoveryOffersALeftOverCaptureAndImportsItIntoItsNet) {
     base::makeDirs(rig.dir.file("NET2"));
     base::Lines log = {store::ConvModel::kCaptureMarker, "NET2\\NET22612.LOG", "1",
                        "----------------------------"};
-    for (const std::string& l : sjLines({u8"Message  #0001   from: A",
-                                         u8"Time: 26/12/05 10:00:00  Section 06: x",
-                                         u8"Subj: recovered", u8"MAIN (残り60分)>Q", u8"bye"}))
+    for (const std::string& l :
+         sjLines({u8"Message  #0001   from: A", u8"Time: 26/12/05 10:00:00  Section 06: x",
+                  u8"Subj: recovered", u8"MAIN (残り60分)>Q", u8"bye"}))
         log.push_back(l);
     base::replaceLines(rig.dir.file("VESPARI.LOG"), log);
 

@@ -19,9 +19,7 @@ base::Lines article(int number, const std::string& copy = "") {
 }
 
 struct Board : ImportRig {
-    Board() {
-        logEdit.FormShow("NET1", sj(u8"0007: 雑談     なんでも"));
-    }
+    Board() { logEdit.FormShow("NET1", sj(u8"0007: 雑談     なんでも")); }
     void write(std::initializer_list<base::Lines> articles) {
         base::Lines all;
         for (const base::Lines& a : articles)
@@ -72,8 +70,7 @@ TEST(LogEdit, KeepingTheNewestN) {
     EXPECT_EQ(b.logEdit.Edit1, "0");
     EXPECT_EQ(b.logEdit.Edit2, "2");
     EXPECT_EQ(b.read("MBOARD07.DAT"), Board::join({article(7), article(9)}));
-    EXPECT_EQ(b.read("MBOARD07.OLD"),
-              Board::join({{"earlier save"}, article(1), article(2)}));
+    EXPECT_EQ(b.read("MBOARD07.OLD"), Board::join({{"earlier save"}, article(1), article(2)}));
 }
 
 TEST(LogEdit, RemovingARange) {

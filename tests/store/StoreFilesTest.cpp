@@ -1,7 +1,7 @@
 // The store's shared rules: names, numbers of list lines, the list table, cuts that keep
 // double-byte characters whole, stored paths, and the raw log view's text.
-#include "store/ConvModel.h"
 #include "store/StoreFiles.h"
+#include "store/ConvModel.h"
 
 #include "base/Sjis.h"
 
@@ -66,7 +66,8 @@ TEST(StoreFiles, StoredPathsStayInsideTheDataFolder) {
     EXPECT_FALSE(store::isSafeStorePath("\\etc\\x"));
     EXPECT_FALSE(store::isSafeStorePath("/etc/x"));
     EXPECT_FALSE(store::isSafeStorePath("C:\\x.LOG"));
-    EXPECT_FALSE(store::isSafeStorePath("a\x01" "b"));
+    EXPECT_FALSE(store::isSafeStorePath("a\x01"
+                                        "b"));
 }
 
 TEST(StoreFiles, RawLogShowsTheLastThousandLinesWithinItsBuffer) {

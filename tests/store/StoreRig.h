@@ -173,9 +173,8 @@ struct RunRig : ImportRig {
             std::string bytes(b);
             loop.post([this, bytes] { engine->Comm1CommReceive(bytes); });
         });
-        simulator->setCarrier([this](bool on) {
-            loop.post([this, on] { engine->Comm1CommEvent(on); });
-        });
+        simulator->setCarrier(
+            [this](bool on) { loop.post([this, on] { engine->Comm1CommEvent(on); }); });
     }
 
     // Runs the net with this NET.MAC until the run has ended and been imported; false when

@@ -87,8 +87,7 @@ TEST(TLogEditForm, ABadRangeIsRefusedAndTheDialogStays) {
     // Cancel leaves the board as it was and gives the other windows back.
     child<QPushButton>(f.form, "Button2")->click();
     EXPECT_EQ(f.others, (std::vector<bool>{false, true}));
-    EXPECT_EQ(base::readLines(f.dir.file("NET1/MBOARD03.DAT")).front(),
-              "Message  #0002   from: B");
+    EXPECT_EQ(base::readLines(f.dir.file("NET1/MBOARD03.DAT")).front(), "Message  #0002   from: B");
 }
 
 TEST(TErrorLogForm, ShowsAddedLinesKeepsEditsAndClears) {

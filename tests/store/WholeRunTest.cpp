@@ -13,7 +13,7 @@ namespace {
 
 using namespace store_test;
 
-const base::Lines kFullRun = {"SETKTBBS",         "DIAL{0}",          "LOGIN", "MBOARD",
+const base::Lines kFullRun = {"SETKTBBS",         "DIAL{0}",          "LOGIN",   "MBOARD",
                               "FBOARD",           "NEWMESSAGE",       "NEWFILE", "MEMBOR",
                               "MLISTDOWN : 01#1", "FLISTDOWN : 01#1", "QUIT"};
 
@@ -93,9 +93,8 @@ TEST(WholeRun, EveryStoreFileHoldsWhatTheHostSent) {
               base::Lines{sj(u8"メールを取り込みました(^^;メールBOXを開きますか?")});
 
     // The unread date the host reported, the archive, and the capture log gone.
-    EXPECT_EQ(rig.nets.field(0, shell::kLastRead),
-              base::shortDate(before.user.unreadDate) + " " +
-                  base::longTime(before.user.unreadDate));
+    EXPECT_EQ(rig.nets.field(0, shell::kLastRead), base::shortDate(before.user.unreadDate) + " " +
+                                                       base::longTime(before.user.unreadDate));
     const base::Lines& table = rig.runHost.lines;
     EXPECT_EQ(rig.read("NET12612.LOG"), base::Lines(table.begin() + 1, table.end()));
     EXPECT_FALSE(base::fileExists(rig.dir.file("VESPARI.LOG")));
@@ -103,12 +102,13 @@ TEST(WholeRun, EveryStoreFileHoldsWhatTheHostSent) {
     // The same capture imported again: the reorganised boards stay byte for byte.
     std::vector<std::string> boardFiles;
     for (const sim::MessageBoard& b : before.boards)
-        boardFiles.push_back(base::readFile(rig.net("MBOARD" + store::twoDigits(b.number) + ".DAT")));
+        boardFiles.push_back(
+            base::readFile(rig.net("MBOARD" + store::twoDigits(b.number) + ".DAT")));
     ASSERT_TRUE(rig.conv.Conv(table, rig.runHost.writePointer, 0));
     for (size_t i = 0; i < before.boards.size(); ++i)
-        EXPECT_EQ(base::readFile(rig.net("MBOARD" + store::twoDigits(before.boards[i].number) +
-                                         ".DAT")),
-                  boardFiles[i]);
+        EXPECT_EQ(
+            base::readFile(rig.net("MBOARD" + store::twoDigits(before.boards[i].number) + ".DAT")),
+            boardFiles[i]);
     EXPECT_EQ(rig.read("MAIL.DAT").size(), 2 * wantMail.size()) << "mail is only appended";
 }
 
@@ -116,8 +116,8 @@ TEST(WholeRun, AFloodingHostIsImportedWithoutHarm) {
     sim::SimOptions options;
     options.host.floodLines = 3000;
     RunRig rig(options);
-    ASSERT_TRUE(rig.run({"SETKTBBS", "DIAL{0}", "LOGIN", "NEWMESSAGE", "MEMBOR",
-                         "MLISTDOWN : 01#1", "FLISTDOWN : 01#1", "QUIT"}));
+    ASSERT_TRUE(rig.run({"SETKTBBS", "DIAL{0}", "LOGIN", "NEWMESSAGE", "MEMBOR", "MLISTDOWN : 01#1",
+                         "FLISTDOWN : 01#1", "QUIT"}));
     ASSERT_TRUE(rig.runHost.result) << base::toUtf8(rig.conv.lastError());
 
     // Boards 100 and 250 are refused with an error line each; board 1 keeps its articles.
