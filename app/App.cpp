@@ -3,6 +3,7 @@
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
+#include "macro/TTimerSetForm.h"
 #include "shell/TABOUTForm.h"
 #include "shell/TFrameForm.h"
 #include "shell/TSettingForm.h"
@@ -12,9 +13,19 @@
 #include "store/TLogEditForm.h"
 #include "store/TNamaLogForm.h"
 #include "ui/Dialogs.h"
+#include "ui/Fonts.h"
+#include "ui/QtText.h"
+#include "writers/TMailWriteForm.h"
+#include "writers/TNewWriteForm.h"
+#include "writers/TResWriteForm.h"
+#include "writers/TSendTxtEditForm.h"
+#include "writers/TTextStyleForm.h"
+#include "writers/TUPFileForm.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace app {
 
@@ -29,7 +40,8 @@ App::App(const std::string& demoFixture)
       macroModel_(nets_, *this), comm_(loop_), port_(comm_),
       vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
       logEditModel_(loop_, errorLog_),
-      convModel_({loop_, nets_, logEditModel_, errorLog_, *this, "."}) {
+      convModel_({loop_, nets_, logEditModel_, errorLog_, *this, "."}),
+      timerModel_(loop_, macroModel_, *this) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
     errorLog_.load();
@@ -78,6 +90,35 @@ App::App(const std::string& demoFixture)
         });
     }
 
+    // Writing: the text style dialog, then the reservation editor.
+    writerDialogs_.setParent(frame_.get());
+    textStyleModel_ = std::make_unique<writers::TextStyleModel>(loop_, *this);
+    textStyleForm_ = std::make_unique<writers::TTextStyleForm>(*textStyleModel_);
+    reserveEditorModel_ = std::make_unique<writers::ReserveEditor>(
+        macroModel_, nets_, *this, [this] { return vazev_.running(); });
+    reserveEditorForm_ = std::make_unique<writers::TSendTxtEditForm>(*reserveEditorModel_);
+    if (QAction* a = frame_->action("TextStyle")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTextStyle(); });
+    }
+    if (QAction* a = frame_->action("ReserveEditButton")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] {
+            if (frame_->selectedNet() >= 0)
+                showReserveEditor();
+        });
+    }
+
+    // The timer schedule: its clock runs from here on; the menu entry and the net manager's
+    // "タイマーログイン" show its window.
+    timerModel_.load();
+    timerForm_ = std::make_unique<macro::TTimerSetForm>(timerModel_);
+    if (QAction* a = frame_->action("TimerAccess")) {
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [this] { showTimerWindow(); });
+    }
+    macro_->macroChanged(); // the buttons of the windows that now exist
+
     frame_->setOnNetSelected([this](int index) { macroModel_.ListBox1Click(index); });
     for (const char* name : {"StartButton", "NetManager"}) {
         QAction* a = frame_->action(name);
@@ -119,8 +160,12 @@ void App::startUp() {
 }
 
 void App::closing() {
+    // Open writers are asked whether to reserve their text before the program ends.
+    frame_->mdiArea()->closeAllSubWindows();
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
+    if (timerForm_->isVisible())
+        timerForm_->close(); // commits the panel and saves Timer.dat
     frameModel_.FormCloseQuery(settingModel_);
     QApplication::quit();
 }
@@ -151,8 +196,21 @@ void App::hideMacroWindow() {
 }
 
 bool App::provides(macro::Feature f) const {
-    return f == macro::Feature::Run || f == macro::Feature::LogImport ||
-           f == macro::Feature::LogEdit;
+    switch (f) {
+    case macro::Feature::Run:
+    case macro::Feature::TextStyle:
+    case macro::Feature::ReserveEditor:
+    case macro::Feature::NewWriter:
+    case macro::Feature::UploadRequest:
+    case macro::Feature::ReplyWriter:
+    case macro::Feature::MailWriter:
+    case macro::Feature::Timer:
+    case macro::Feature::LogImport:
+    case macro::Feature::LogEdit:
+        return true;
+    default:
+        return false;
+    }
 }
 
 void App::showTerminal() {
@@ -166,6 +224,26 @@ void App::showTerminal() {
 
 void App::startAutoLogin() {
     vazev_.AutoLoginClick();
+}
+
+void App::stopTimerClock() {
+    timerModel_.setClockEnabled(false);
+}
+
+void App::showTimerWindow() {
+    timerForm_->open();
+}
+
+// The run has ended and its import is done: the schedule may start the next one.
+void App::runFinished() {
+    timerModel_.setClockEnabled(true);
+}
+
+// No timed run while a run is on, while a window that edits shared state keeps the main
+// window or the net manager disabled, or while a message box waits for an answer.
+bool App::mayStartRun() {
+    return !vazev_.running() && !vazevForm_->isVisible() && frame_->isEnabled() &&
+           macro_->isEnabled() && !QApplication::activeModalWidget();
 }
 
 void App::showMainWindow() {
@@ -258,6 +336,80 @@ void App::showMacroWindow() {
     macro_->show();
     macro_->raise();
     macro_->activateWindow();
+}
+
+// --- Writing ---
+
+writers::WriterContext App::writerContext() {
+    writers::WriterContext ctx{loop_, nets_, macroModel_, *textStyleModel_, writerDialogs_, {}};
+    ctx.runActive = [this] { return vazev_.running(); };
+    return ctx;
+}
+
+void App::openWriter(QWidget* writer) {
+    QMdiSubWindow* sub = frame_->mdiArea()->addSubWindow(writer);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->show();
+    frame_->show();
+}
+
+static QFont editorFont(const shell::FrameModel& frame) {
+    const shell::DisplayFont& f = frame.fonts()[2];
+    return ui::resolveFont(ui::toQ(f.name), f.size);
+}
+
+void App::openReplyWriter() {
+    openWriter(new writers::TResWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openNewWriter() {
+    openWriter(new writers::TNewWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openMailWriter() {
+    openWriter(new writers::TMailWriteForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::openUploadRequest() {
+    openWriter(new writers::TUPFileForm(writerContext(), editorFont(frameModel_)));
+}
+
+void App::showTextStyle() {
+    textStyleModel_->FormShow();
+}
+
+void App::showStyleDialog() {
+    textStyleForm_->show();
+    textStyleForm_->raise();
+    textStyleForm_->activateWindow();
+}
+
+void App::hideStyleDialog() {
+    textStyleForm_->hide();
+}
+
+bool App::askYesNo(const std::string& sjisText) {
+    return ui::askYesNo(textStyleForm_->isVisible() ? static_cast<QWidget*>(textStyleForm_.get())
+                                                    : frame_.get(),
+                        sjisText);
+}
+
+void App::showReserveEditor() {
+    reserveEditorModel_->FormShow();
+    reserveEditorForm_->show();
+    reserveEditorForm_->raise();
+    reserveEditorForm_->activateWindow();
+}
+
+std::string App::mainNetText() const {
+    const int i = frame_->selectedNet();
+    const auto& names = macroModel_.netNames();
+    return i >= 0 && i < static_cast<int>(names.size()) ? names[static_cast<size_t>(i)]
+                                                        : std::string();
+}
+
+void App::hideReserveEditor() {
+    reserveEditorForm_->hide();
 }
 
 } // namespace app

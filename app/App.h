@@ -1,7 +1,6 @@
 #pragma once
 // The composition root: creates the models and the long-lived windows in start-up order,
 // hands each the others it needs, and carries the calls between windows.
-#include "app/Desktop.h"
 #include "base/ErrorLog.h"
 #include "comm/TComm.h"
 #include "engine/RunHost.h"
@@ -9,12 +8,17 @@
 #include "engine/VazevModel.h"
 #include "macro/MacroHost.h"
 #include "macro/MacroModel.h"
+#include "macro/TimerModel.h"
+#include "shell/Desktop.h"
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
 #include "store/ConvModel.h"
 #include "store/LogEditModel.h"
 #include "ui/QtLoop.h"
+#include "writers/ReserveEditor.h"
+#include "writers/TextStyleModel.h"
+#include "writers/WriterWidgets.h"
 
 #include <memory>
 
@@ -23,6 +27,7 @@ class TVazevForm;
 }
 namespace macro {
 class TMacroForm;
+class TTimerSetForm;
 }
 namespace sim {
 class SimLinePeer;
@@ -32,6 +37,10 @@ class TErrorLogForm;
 class TLogEditForm;
 class TNamaLogForm;
 } // namespace store
+namespace writers {
+class TSendTxtEditForm;
+class TTextStyleForm;
+} // namespace writers
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -40,11 +49,14 @@ class TSettingForm;
 
 namespace app {
 
-class App : public Desktop,
+class App : public shell::Desktop,
             public shell::SettingHost,
             public shell::FrameHost,
             public macro::MacroHost,
             public engine::RunHost,
+            public writers::TextStyleHost,
+            public writers::ReserveEditorHost,
+            public macro::TimerHost,
             public store::ImportHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
@@ -82,11 +94,17 @@ public:
     bool provides(macro::Feature f) const override;
     void showTerminal() override;
     void startAutoLogin() override;
+    void stopTimerClock() override;
+    void showTimerWindow() override;
 
     // RunHost
     void showMainWindow() override;
     void hideTerminal() override;
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
+    void runFinished() override;
+
+    // TimerHost
+    bool mayStartRun() override;
 
     // The board store: the import, the reorganiser and the two log windows.
     void showLogEdit() override;
@@ -108,6 +126,23 @@ public:
 
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
+
+    // --- Writing: text styles, the writers and the reservation editor. ---
+    writers::TTextStyleForm& textStyle() { return *textStyleForm_; }
+    writers::TSendTxtEditForm& reserveEditor() { return *reserveEditorForm_; }
+    // MacroHost: the writers open as child windows of the main window.
+    void showTextStyle() override;
+    void showReserveEditor() override;
+    void openReplyWriter() override;
+    void openNewWriter() override;
+    void openMailWriter() override;
+    void openUploadRequest() override;
+    // TextStyleHost, ReserveEditorHost
+    void showStyleDialog() override;
+    void hideStyleDialog() override;
+    bool askYesNo(const std::string& sjisText) override;
+    std::string mainNetText() const override;
+    void hideReserveEditor() override;
 
 private:
     ui::QtLoop loop_;
@@ -132,6 +167,16 @@ private:
     std::unique_ptr<store::TNamaLogForm> namaLogForm_;
     int progressMax_ = 0;
     int progressPercent_ = -1;
+
+    writers::WriterContext writerContext();
+    void openWriter(QWidget* writer);
+    writers::QtWriterDialogs writerDialogs_;
+    std::unique_ptr<writers::TextStyleModel> textStyleModel_;
+    std::unique_ptr<writers::TTextStyleForm> textStyleForm_;
+    std::unique_ptr<writers::ReserveEditor> reserveEditorModel_;
+    std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
+    macro::TimerModel timerModel_;
+    std::unique_ptr<macro::TTimerSetForm> timerForm_;
 };
 
 } // namespace app

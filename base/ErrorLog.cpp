@@ -15,6 +15,7 @@ bool ErrorLog::load() {
         ok = false;
     }
     lines_ = std::move(read);
+    unread_ = !ok;
     if (onChange_)
         onChange_();
     return ok;
@@ -34,6 +35,8 @@ bool ErrorLog::add(const std::string& sjisLine) {
 }
 
 void ErrorLog::setText(const Lines& lines) {
+    if (unread_)
+        throw FileError("not rewritten, it could not be read: " + path_);
     replaceLines(path_, lines);
     lines_ = lines;
     if (onChange_)

@@ -23,7 +23,8 @@ public:
     explicit ErrorLog(std::string path = kFileName);
 
     // Reads the file when it exists (a missing file is an empty log). A file that cannot be
-    // read leaves the log empty and returns false; add() still appends to it.
+    // read leaves the log empty and returns false; add() still appends to it, but setText
+    // will not write over it until a later load succeeds.
     bool load();
 
     // Appends one line to the text and to the file. A failed append is kept in memory and
@@ -33,7 +34,8 @@ public:
     // The whole text as the window shows it.
     const Lines& lines() const { return lines_; }
     // Replaces the text and rewrites the file (the window's "クリア" and its close).
-    // Throws FileError when the file cannot be written; the old file stays.
+    // Throws FileError when the file cannot be written, or was not read (its lines were
+    // never shown, so they would be lost); the old file stays and the text is unchanged.
     void setText(const Lines& lines);
 
     const std::string& path() const { return path_; }
@@ -49,6 +51,7 @@ public:
 private:
     std::string path_;
     Lines lines_;
+    bool unread_ = false; // the last load found the file but could not read it
     std::function<void()> onChange_;
 };
 

@@ -1,6 +1,5 @@
 #include "base/StdLoop.h"
 
-#include <algorithm>
 #include <chrono>
 
 namespace base {
@@ -67,8 +66,12 @@ void StdLoop::run() {
         if (next != timers_.end() && next->second.due <= now) {
             auto fn = next->second.fn;
             if (next->second.repeat) {
-                // A late timer does not fire again to catch up, as a window timer never does.
-                next->second.due = std::max(next->second.due + next->second.interval, now + 1);
+                // A late timer fires once, not once for every period it missed, and then
+                // counts a whole interval from now, as a window timer does.
+                Entry& e = next->second;
+                e.due += e.interval;
+                if (e.due <= now)
+                    e.due = now + e.interval;
             } else {
                 timers_.erase(next);
             }
@@ -76,12 +79,18 @@ void StdLoop::run() {
             continue;
         }
         std::unique_lock<std::mutex> lock(mutex_);
-        auto ready = [this] { return quit_ || !queue_.empty(); };
-        if (next == timers_.end())
-            wake_.wait(lock, ready);
-        else
-            wake_.wait_for(lock, std::chrono::milliseconds(next->second.due - now), ready);
+        if (quit_ || !queue_.empty())
+            continue;
+        waitForWork(lock, next == timers_.end() ? -1 : next->second.due - now);
     }
+}
+
+void StdLoop::waitForWork(std::unique_lock<std::mutex>& lock, std::int64_t ms) {
+    auto ready = [this] { return quit_ || !queue_.empty(); };
+    if (ms < 0)
+        wake_.wait(lock, ready);
+    else
+        wake_.wait_for(lock, std::chrono::milliseconds(ms), ready);
 }
 
 } // namespace base

@@ -24,6 +24,12 @@ public:
     void run();
     void quit();
 
+protected:
+    // Waits, with `lock` on the loop's mutex held, until work is posted or quit() is called,
+    // for at most `ms` milliseconds (no limit when negative). A loop with a clock of its own
+    // replaces it, together with nowMs(), to move that clock instead of waiting.
+    virtual void waitForWork(std::unique_lock<std::mutex>& lock, std::int64_t ms);
+
 private:
     struct Entry {
         std::int64_t due;

@@ -106,16 +106,17 @@ bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
 
 void TCommWatch::run() {
     for (;;) {
-        bool watchFd, timed, owes;
+        bool watchFd, timed, owes, hungUp;
         {
             std::lock_guard<std::mutex> lock(state_->mutex);
             if (state_->stop)
                 return;
+            hungUp = state_->hungUp;
             // With a full queue the descriptor is left out, or a pending hang-up would wake
             // the poll at once, again and again.
-            watchFd = !state_->hungUp && state_->rx.size() < state_->capacity;
-            timed = (lines_ && !state_->hungUp) || state_->transmitWatch;
-            owes = !state_->hungUp && device_.owesOutput();
+            watchFd = !hungUp && state_->rx.size() < state_->capacity;
+            timed = (lines_ && !hungUp) || state_->transmitWatch;
+            owes = !hungUp && device_.owesOutput();
         }
         const short wanted =
             static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes ? POLLOUT : 0));
@@ -132,12 +133,17 @@ void TCommWatch::run() {
             device_.flushOutput();
 
         // Read whenever the descriptor is watched, not only when poll said so: an
-        // out-of-band carrier change must not overtake bytes sent before it.
-        bool drained = !watchFd, lost = false, got = false;
+        // out-of-band carrier change must not overtake bytes sent before it. A descriptor
+        // left out because the queue is full is not drained: what waits in it came before
+        // any carrier change seen now, so the change is held until the queue has room and
+        // the descriptor has been read dry. Only a hung-up line has nothing more to give.
+        bool drained = hungUp, lost = false, got = false;
         if (watchFd)
             got = readAvailable(fds[1].revents, drained, lost);
+        // The modem lines are looked at only when nothing older waits unread, for the same
+        // reason: a carrier drop seen now follows every byte still in the kernel.
         std::optional<int> lines;
-        if (lines_ && !lost)
+        if (lines_ && !lost && drained)
             lines = device_.modemLines();
 
         bool postReceive = false, postTransmit = false;

@@ -7,7 +7,9 @@
 //
 // What a wake-up reports, in this order: the bytes that arrived (one receive notice while
 // the last one is still unhandled), then the line events of the same wake-up (a carrier
-// drop that came with the last bytes is reported too), then an emptied transmit queue.
+// drop that came with the last bytes is reported too), then an emptied transmit queue. A line
+// event never overtakes bytes that wait before it: while the receive queue is full and bytes
+// stay in the device, a carrier change (and the modem lines) wait until they are read.
 //
 // Carrier: on a tty with modem lines it is DCD, read with TIOCMGET at each wake-up and at
 // least every kLinePollMs. TIOCMIWAIT would wake at once but blocks in an ioctl that the

@@ -109,14 +109,14 @@ void VazevModel::menuRule(const std::string& L) {
 
 void VazevModel::deletePostedBlock() {
     macro::ReserveList& list = macro_.reserve();
-    int i = list.find(postedReservation_);
+    int i = list.findBlock(postedReservation_);
     if (i >= 0)
         list.removeBlockAt(i);
 }
 
 void VazevModel::KillYoyaku(const std::string& item) {
     macro::ReserveList& list = macro_.reserve();
-    int i = list.find(item);
+    int i = list.findBlock(item);
     if (i < 0) {
         setStatus(item);
         errorLog_.add(">> " + status_);
@@ -141,6 +141,7 @@ VazevModel::StepEnd VazevModel::waitConnectRule(const std::string& S, const std:
     if (idleTicks_ > 2 * W + 120) {
         setStatus(sj(u8"[接続] ﾓﾃﾞﾑからの応答がありません．"));
         logError(status_);
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return StepEnd::Stop;
     }
@@ -163,6 +164,7 @@ VazevModel::StepEnd VazevModel::waitOkRule(const std::string& L) {
     if (idleTicks_ > 15) {
         setStatus(sj(u8"[初期化]ﾓﾃﾞﾑからの応答がありません．"));
         logError(status_);
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return StepEnd::Stop;
     }

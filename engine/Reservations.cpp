@@ -62,9 +62,9 @@ std::string uploadPath(const std::string& h) {
 // The file name of a stored path: what follows its last "\", "/" or ":" (paths written
 // here are Linux paths; those brought from elsewhere use "\" and a drive letter).
 std::string fileNameOf(const std::string& path) {
-    const int cut = std::max({base::findLastDelimiter(path, '\\'),
-                              base::findLastDelimiter(path, '/'),
-                              base::findLastDelimiter(path, ':')});
+    const int cut =
+        std::max({base::findLastDelimiter(path, '\\'), base::findLastDelimiter(path, '/'),
+                  base::findLastDelimiter(path, ':')});
     return base::copyFrom(path, cut + 1);
 }
 
@@ -91,8 +91,7 @@ bool VazevModel::refuseTypeAhead(const std::string& S, const std::string& board,
 
 // Moves MacroPointer past the "//" that ends the block at MacroPointer.
 void VazevModel::skipBlock() {
-    while (macroPointer_ < MacroCount() &&
-           commands_[static_cast<size_t>(macroPointer_)] != "//")
+    while (macroPointer_ < MacroCount() && commands_[static_cast<size_t>(macroPointer_)] != "//")
         advance();
     if (macroPointer_ < MacroCount())
         advance();

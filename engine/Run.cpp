@@ -128,17 +128,20 @@ void VazevModel::AutoLoginClick() {
     hangUpPhase_ = HangUp::None;
     macroPointer_ = 0;
     stateOverride_ = "*";
+    outcome_ = RunOutcome::None;
 
     const std::string startStamp = stampNow();
     if (!openCaptureLog()) {
         setStatus(base::sj(u8"キャプチャログ VESPARI.LOG を作成できません."));
         errorLog_.add(startStamp + status_);
+        setOutcome(RunOutcome::OpenFailed);
         COMABORT();
         return;
     }
     if (!port_.open(modem().port, modem().baudRate)) {
         setStatus(base::sj(u8"通信ポートをオープンできません."));
         errorLog_.add(startStamp + status_);
+        setOutcome(RunOutcome::OpenFailed);
         COMABORT();
         return;
     }
@@ -190,6 +193,7 @@ void VazevModel::Timer2Timer() {
     if (idleTicks_ > 100 && macroPointer_ > 1) {
         setStatus(base::sj(u8"タイムアウト.ホストまたはﾓﾃﾞﾑからの応答がありません"));
         errorLog_.add(base::ErrorLog::stampedTight(loop_.localNow(), status_));
+        setOutcome(RunOutcome::TimedOut);
         COMABORT();
         return;
     }
@@ -206,6 +210,7 @@ void VazevModel::Button2Click() {
         return;
     setStatus(base::sj(u8"手動により通信が終了しました."));
     logError(status_);
+    setOutcome(RunOutcome::Forced);
     COMABORT();
 }
 
@@ -230,6 +235,7 @@ void VazevModel::COMABORT() {
         hangUpTimer_.setEnabled(true);
         return;
     }
+    setOutcome(macroPointer_ >= MacroCount() ? RunOutcome::Completed : RunOutcome::LineLost);
     endRun();
     setStatus(base::sj(u8"強制終了シマシタ."));
     beep();
@@ -256,6 +262,7 @@ void VazevModel::hangUpStep() {
         hangUpPhase_ = HangUp::None;
         setStatus(base::sj(u8"回線切断の確認ができません．通信を終了します．"));
         logError(status_);
+        setOutcome(RunOutcome::NoHangUp);
         Comm1CommEvent(false);
         break;
     case HangUp::None:
@@ -278,10 +285,12 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
     if (macroPointer_ < MacroCount()) {
         setStatus(base::sj(u8"マクロを実行し終える前に回線切断を検出しました."));
         logError(status_);
+        setOutcome(RunOutcome::LineLost);
         COMABORT();
         return;
     }
     stopTick();
+    setOutcome(RunOutcome::Completed);
     endRun();
     setStatus(base::sj(u8"回線が切れました."));
     beep();
@@ -290,6 +299,7 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
 
 // What both ends of a run share before the end-of-run sequence.
 void VazevModel::endRun() {
+    settleConfirmations();
     cancelHangUp();
     stopTick();
     host_.showMainWindow();
@@ -297,6 +307,26 @@ void VazevModel::endRun() {
     for (int i = 0; i < 3; ++i)
         lines_[static_cast<size_t>(writePointer_ + i)] = "END.";
     macroPointer_ = kNotRunning;
+}
+
+// The state machine takes one received line per step, so the host's last lines may not
+// have been looked at when the run ends (a host that confirms a posting and drops the line
+// at once). A confirmation among them still removes its reservation: one the host has
+// saved must never be posted again on the next run.
+void VazevModel::settleConfirmations() {
+    for (int i = readPointer_; i <= writePointer_ && i < kLineCount; ++i) {
+        const std::string& L = lines_[static_cast<size_t>(i)];
+        if (!postedReservation_.empty() &&
+            base::contains(L, base::sj(u8"書き込み中　...終了しました"))) {
+            deletePostedBlock();
+            postedReservation_.clear();
+        }
+        if (!currentTransfer_.empty() && stateOverride_ == "WAITTRAN" &&
+            base::contains(L, base::sj(u8"転送終了"))) {
+            KillYoyaku(currentTransfer_);
+            currentTransfer_.clear();
+        }
+    }
 }
 
 void VazevModel::endOfRunSequence() {

@@ -106,6 +106,7 @@ void VazevModel::tableFull() {
         return;
     setStatus(base::sj(u8"受信行が多すぎます．通信を終了します．"));
     logError(status_);
+    setOutcome(RunOutcome::TableFull);
     COMABORT();
 }
 

@@ -36,6 +36,18 @@
 
 namespace engine {
 
+// How the last run ended, for the headless runner's exit status.
+enum class RunOutcome {
+    None,        // no run yet, or still running
+    Completed,   // the command list ran to its end and the line went down (or closed)
+    LineLost,    // the carrier dropped before the command list was done
+    TimedOut,    // the modem or the host stopped answering
+    OpenFailed,  // the port or the capture log could not be opened
+    Forced,      // "強制通信終了" (or a signal to the headless runner)
+    TableFull,   // more lines than the line table holds
+    NoHangUp,    // the line stayed up after the hang-up
+};
+
 class VazevModel {
 public:
     static constexpr int kLineCount = 155000;
@@ -149,6 +161,7 @@ public:
     const std::string& PostedReservation() const { return postedReservation_; }
     const std::string& CurrentTransfer() const { return currentTransfer_; }
     bool hangingUp() const { return hangUpPhase_ != HangUp::None; }
+    RunOutcome outcome() const { return outcome_; }
 
     // Shows a status text (also for the transfer).
     void setStatus(const std::string& sjisText);
@@ -177,6 +190,12 @@ private:
     void startTick();
     void stopTick();
     void endRun();
+    void settleConfirmations();
+    // The first reason given for the end of a run is the one that counts.
+    void setOutcome(RunOutcome o) {
+        if (outcome_ == RunOutcome::None)
+            outcome_ = o;
+    }
     void endOfRunSequence();
     void hangUpStep();
     void cancelHangUp();
@@ -212,8 +231,7 @@ private:
     void writeRule(const std::string& K);
     void writeRefusalRule(const std::string& L);
     void beginPosting(const std::string& S);
-    bool refuseTypeAhead(const std::string& S, const std::string& board,
-                         const std::string& field);
+    bool refuseTypeAhead(const std::string& S, const std::string& board, const std::string& field);
     void skipBlock();
     void startDownload();
     void startUpload(const std::string& path);
@@ -252,6 +270,7 @@ private:
 
     // run
     bool running_ = false;
+    RunOutcome outcome_ = RunOutcome::None;
     int netIndex_ = -1;
     int netNo_ = macro::MacroModel::kNoNet;
     int modemSetting_ = 0;

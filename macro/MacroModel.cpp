@@ -322,6 +322,13 @@ bool MacroModel::Convert() {
 // --- Reservations ---
 
 bool MacroModel::appendReservation(int net, const base::Lines& block) {
+    if (!ReserveList::wellFormed(block)) {
+        // Nothing but whole blocks may reach NET.MAC, or a stray line would become a
+        // command or end another block on the next load. Refused before the net shown is
+        // touched.
+        host_.warn(base::sj(u8"予約の形が正しくありません．この予約は追加しませんでした．"));
+        return false;
+    }
     setNetNo(std::to_string(net));
     bool done = false;
     if (!canWrite_) {

@@ -101,8 +101,9 @@ public:
     // Appends a block (ReserveList::makeBlock) for net `net`: makes it the current net
     // (loading it, without saving the net shown), appends, runs Convert and sets the net
     // number back to the net selected in the net list ("999" when none is). A block that
-    // would not fit, or a net that cannot be loaded, is refused with a warning and nothing
-    // already reserved is lost. True when the block was appended and NET.MAC written.
+    // would not fit, a block that is not well formed (ReserveList::wellFormed), or a net
+    // that cannot be loaded, is refused with a warning and nothing already reserved is
+    // lost. True when the block was appended and NET.MAC written.
     bool appendReservation(int net, const base::Lines& block);
 
     // --- The current net. ---

@@ -70,19 +70,75 @@ bool ReserveList::append(const base::Lines& block) {
     return true;
 }
 
+namespace {
+
+bool hasLineBreak(std::string_view line) {
+    return line.find_first_of("\r\n") != std::string_view::npos;
+}
+
+} // namespace
+
 base::Lines ReserveList::makeBlock(const std::string& header, const base::Lines& body) {
-    base::Lines block{header};
-    if (!hasBody(kindOf(header)))
+    // The header is one line of NET.MAC whatever it was given: a break in a title becomes
+    // a blank rather than a line of its own.
+    std::string head;
+    for (size_t i = 0; i < header.size(); ++i) {
+        if (header[i] == '\r' || header[i] == '\n') {
+            if (header[i] == '\r' && i + 1 < header.size() && header[i + 1] == '\n')
+                ++i;
+            head += ' ';
+        } else {
+            head += header[i];
+        }
+    }
+    base::Lines block{head};
+    if (!hasBody(kindOf(head)))
         return block;
-    for (const std::string& line : body)
+    auto add = [&block](const std::string& line) {
         block.push_back(line == kTerminator ? kEscapedTerminator : line);
+    };
+    for (const std::string& line : body) {
+        if (!hasLineBreak(line)) {
+            add(line);
+            continue;
+        }
+        // A text of several lines: each CR LF, LF or CR ends one, as in a file.
+        for (const std::string& part : base::splitLines(line))
+            add(part);
+    }
     block.push_back(kTerminator);
     return block;
+}
+
+bool ReserveList::wellFormed(const base::Lines& block) {
+    if (block.empty())
+        return false;
+    const BlockKind kind = kindOf(block.front());
+    if (kind == BlockKind::None)
+        return false;
+    for (const std::string& line : block)
+        if (hasLineBreak(line))
+            return false;
+    if (!hasBody(kind))
+        return block.size() == 1;
+    if (block.size() < 2 || block.back() != kTerminator)
+        return false;
+    for (size_t i = 1; i + 1 < block.size(); ++i)
+        if (block[i] == kTerminator)
+            return false;
+    return true;
 }
 
 int ReserveList::find(std::string_view header, int limit) const {
     const int end = std::min(count_, limit);
     for (int i = 0; i < end; ++i)
+        if (lines_[static_cast<size_t>(i)] == header)
+            return i;
+    return -1;
+}
+
+int ReserveList::findBlock(std::string_view header) const {
+    for (int i = 0; i < count_; i = blockEnd(i) + 1)
         if (lines_[static_cast<size_t>(i)] == header)
             return i;
     return -1;

@@ -56,12 +56,22 @@ public:
 
     // A block ready to append: the header, then for kinds with a body each body line (one
     // that is exactly "//" stored as ">//") and the terminator. Download items are the
-    // header alone, whatever `body` holds.
+    // header alone, whatever `body` holds. Every line of the block is a single line of the
+    // file: a body line holding CR LF, LF or CR is split into the lines it holds (each then
+    // escaped like any other), and a break in the header becomes a blank.
     static base::Lines makeBlock(const std::string& header, const base::Lines& body = {});
+    // True for a block as makeBlock makes them: a reservation header, no CR or LF in any
+    // line, and for kinds with a body exactly one terminator, the last line; download items
+    // are the header alone.
+    static bool wellFormed(const base::Lines& block);
 
     // Index of the first line in use that equals `header` among the first `limit` lines;
     // -1 when there is none.
     int find(std::string_view header, int limit = kCapacity) const;
+    // Index of the first block whose header line equals `header`, stepping over each
+    // block's body, so a body line that reads like a header is never taken for one;
+    // -1 when there is none.
+    int findBlock(std::string_view header) const;
     // Index of the last line of the block that starts at line i: i itself for a download
     // item, else the first terminator after it; a body without terminator runs to the end.
     int blockEnd(int i) const;

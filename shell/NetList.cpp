@@ -3,26 +3,40 @@
 #include "base/Path.h"
 #include "base/Sjis.h"
 
+#include <cerrno>
+#include <sys/stat.h>
+
 namespace shell {
 
 std::string NetList::load() {
     lines_.clear();
-    std::string error;
     for (const char* name : {kFileName, kStartingCopy}) {
         const std::string path = base::joinPath(folder_, name);
-        if (!base::fileExists(path))
-            continue;
+        struct stat st;
+        if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+            continue; // not there (a dangling link is not there either)
         try {
             lines_ = base::readLines(path);
             return {};
         } catch (const base::FileError& e) {
-            return e.what();
+            lines_.clear();
+            if (name == kFileName) {
+                // Whatever it holds is the user's list; a save now would replace it with
+                // only what was added since.
+                saveRefused_ = true;
+                return base::sj(u8"ネットリスト NETLIST.DAT を読み込めません．このファイルは"
+                                u8"上書きしません．\n") +
+                       e.what();
+            }
+            return base::sj(u8"ネットリストのひな形 NETLIST.NEW を読み込めません．\n") + e.what();
         }
     }
     return base::sj(u8"ネットリストのファイルがありません: ") + kFileName + " / " + kStartingCopy;
 }
 
 void NetList::save() const {
+    if (saveRefused_)
+        throw base::FileError(base::sj(u8"NETLIST.DAT は読み込めなかったため，上書きしません．"));
     base::replaceLines(base::joinPath(folder_, kFileName), lines_, 0600);
 }
 

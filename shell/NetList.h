@@ -35,11 +35,16 @@ public:
         : folder_(std::move(folder)), lines_(std::move(lines)) {}
 
     // Loads NETLIST.DAT, or NETLIST.NEW when it is missing. When neither can be read the
-    // list is empty and the error is returned (empty on success).
+    // list is empty and the error is returned (empty on success). A NETLIST.DAT that is
+    // there but cannot be read (a read error, no permission, not a file) is not replaced
+    // by NETLIST.NEW, and from then on this list never saves over it.
     std::string load();
     // Replaces NETLIST.DAT atomically with mode 0600 (it holds passwords). Throws
-    // base::FileError and leaves the old file in place when the write fails.
+    // base::FileError and leaves the old file in place when the write fails, and without
+    // writing when a load found NETLIST.DAT unreadable.
     void save() const;
+    // True once a load found NETLIST.DAT present but unreadable.
+    bool saveRefused() const { return saveRefused_; }
     const std::string& folder() const { return folder_; }
 
     // The number of whole records; stray lines after the last one are kept but not a net.
@@ -65,6 +70,7 @@ public:
 private:
     std::string folder_;
     base::Lines lines_;
+    bool saveRefused_ = false;
 };
 
 } // namespace shell

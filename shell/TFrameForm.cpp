@@ -18,7 +18,7 @@ namespace shell {
 
 using ui::tr8;
 
-TFrameForm::TFrameForm(FrameModel& model, app::Desktop& desktop, QWidget* parent)
+TFrameForm::TFrameForm(FrameModel& model, Desktop& desktop, QWidget* parent)
     : QMainWindow(parent), model_(model), desktop_(desktop), mdi_(new QMdiArea(this)) {
     setObjectName("FrameForm");
     setWindowTitle(tr8(u8"KTBBS用総合通信ソフト  TARNO Ver 1.16"));

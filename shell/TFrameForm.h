@@ -3,7 +3,7 @@
 // the net selector), the status text and the progress bar. Viewers open as its child
 // windows. Its first show runs the start-up, closing it saves the settings and ends the
 // program; everything it starts elsewhere goes through the Desktop.
-#include "app/Desktop.h"
+#include "shell/Desktop.h"
 #include "shell/FrameModel.h"
 
 #include <QMainWindow>
@@ -21,7 +21,7 @@ namespace shell {
 class TFrameForm : public QMainWindow {
     Q_OBJECT
 public:
-    TFrameForm(FrameModel& model, app::Desktop& desktop, QWidget* parent = nullptr);
+    TFrameForm(FrameModel& model, Desktop& desktop, QWidget* parent = nullptr);
 
     // The net selector: the same names and selected entry as the net manager's list.
     void setNetSelector(const std::vector<std::string>& names, int selected);
@@ -53,7 +53,7 @@ private:
     void buildToolBar();
 
     FrameModel& model_;
-    app::Desktop& desktop_;
+    Desktop& desktop_;
     std::function<void(int)> onNetSelected_;
     std::map<QString, QAction*> actions_;
     QMdiArea* mdi_;

@@ -45,6 +45,11 @@ public:
 
 DataSet loadFixture(const std::string& dir);
 
+// Writes `d` as a fixture folder that loadFixture reads back to the same data set (file
+// contents go to FBnn/ and MAIL/ beside the lists). Throws FixtureError when a file cannot
+// be written.
+void saveFixture(const DataSet& d, const std::string& dir);
+
 // The bytes "Size: n" stands for: byte i is (i * 7 + 3) mod 256.
 std::string generatedContent(size_t size);
 

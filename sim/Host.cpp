@@ -6,6 +6,8 @@
 #include "base/Text.h"
 #include "sim/HostText.h"
 
+#include <algorithm>
+
 namespace sim {
 
 using base::sj;
@@ -256,7 +258,10 @@ void Host::login() {
     for (const std::string& line : data_.banner)
         say(line);
     say("");
-    askLogin();
+    if (options_.menuBeforeId)
+        loggedIn(); // the host knows the caller by its line and asks for nothing
+    else
+        askLogin();
 }
 
 void Host::askLogin() {
@@ -343,7 +348,7 @@ void Host::showMail() {
                 say(text::transferDone());
                 askDeleteMail();
             } else {
-                transferFailedThen([this] { askDeleteMail(); });
+                transferFailedThen(r, [this] { askDeleteMail(); });
             }
         });
     });
@@ -366,11 +371,14 @@ void Host::askDeleteMail() {
     });
 }
 
-void Host::transferFailedThen(std::function<void()> next) {
+void Host::transferFailedThen(const MlinkPeer::Result& r, std::function<void()> next) {
     // The terminal may still be waiting for a handshake byte; the report comes when it has
-    // given up, so that it reads the report as text.
+    // given up, so that it reads the report as text. After a cancel in place of a header,
+    // it reads for a header line twice, ten seconds each, and would take the report for one.
+    constexpr int kHeaderReadsMs = 2 * 10000 + 1000;
     later(
-        options_.mlinkFailTextDelayMs,
+        r.cancelledBeforeHeader ? std::max(options_.mlinkFailTextDelayMs, kHeaderReadsMs)
+                                : options_.mlinkFailTextDelayMs,
         [this, next] {
             say(text::transferFailed());
             next();

@@ -101,6 +101,8 @@ private:
     void members();
     void printBoardList(bool fileBoards);
     void flood(const char* where);
+    void listTail(const char* where);
+    void chatNotice();
 
     // Writing commands (HostWriting.cpp).
     void reply();
@@ -125,7 +127,7 @@ private:
     void askRegister(FileBoard& b, UploadRecord u);
     void receiveUpload(UploadRecord u, FileBoard* b);
     void halfway(const MlinkPeer::Result& r);
-    void transferFailedThen(std::function<void()> next);
+    void transferFailedThen(const MlinkPeer::Result& r, std::function<void()> next);
 
     base::EventLoop& loop_;
     DataSet& data_;

@@ -35,7 +35,7 @@ void Host::printArticle(const MessageBoard& b, const Article& a) {
 }
 
 void Host::newMessages() {
-    say(text::unreadDateLine(data_.user.unreadDate));
+    say(text::newMessagesSince(data_.user.unreadDate));
     int total = 0;
     for (const MessageBoard& b : data_.boards) {
         std::vector<const Article*> fresh;
@@ -72,7 +72,7 @@ void Host::newFiles() {
     }
     if (!any)
         say(text::noNewFiles());
-    flood("FN");
+    listTail("FN");
     mainMenu();
 }
 
@@ -126,7 +126,7 @@ void Host::boardMenu(MessageBoard& b) {
                 }
                 if (!any)
                     say(text::noMessagesInRange());
-                flood("R;L");
+                listTail("R;L");
                 boardMenu(b);
             });
         } else if (a == "I") {
@@ -213,7 +213,7 @@ void Host::fileMenu(FileBoard& b) {
                 }
                 if (!any)
                     say(text::noFilesInRange());
-                flood("F;L");
+                listTail("F;L");
                 fileMenu(b);
             });
         } else if (a.rfind("MD", 0) == 0) {
@@ -272,7 +272,7 @@ void Host::download(FileBoard& b, int number) {
                                      activeDownload_ = -1;
                                      input_ = Input::Line;
                                      if (!r.ok) {
-                                         transferFailedThen([this, &b] { fileMenu(b); });
+                                         transferFailedThen(r, [this, &b] { fileMenu(b); });
                                          return;
                                      }
                                      say(text::transferDone());
@@ -302,11 +302,24 @@ void Host::members() {
         flood("U");
         say("");
         say(text::memberCount(shown));
+        chatNotice();
         mainMenu();
     });
 }
 
 // ---- output beyond any table ------------------------------------------------------------
+
+// The end of a list answer: the flood lines when asked for, then a chat notice, which a
+// host may print at any moment and which ends a list for the terminal's import.
+void Host::listTail(const char* where) {
+    flood(where);
+    chatNotice();
+}
+
+void Host::chatNotice() {
+    if (options_.chatNotices)
+        say(sj(u8"*CH01 FLOOD さんがチャットに入りました。"));
+}
 
 void Host::flood(const char* where) {
     const int n = options_.floodLines;

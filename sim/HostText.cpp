@@ -52,6 +52,10 @@ std::string restrictedLine(int fromHour, int toHour) {
     return sj(u8"現在は規制時間中です。(") + two(fromHour) + ":00-" + two(toHour) + ":00)";
 }
 
+std::string newMessagesSince(const base::LocalDateTime& t) {
+    return sj(u8"未読日付 ") + hostDateTime(t) + sj(u8" からの新着メッセージです。");
+}
+
 std::string unreadDateLine(const base::LocalDateTime& t) {
     return sj(u8"日付が ") + hostDateTime(t) + sj(u8" 以降のものを読みます。");
 }

@@ -72,8 +72,8 @@
 // valid date "日付が yy/mm/dd hh:mm:ss 以降のものを読みます。" (else "日付の形式が違います。").
 //
 // Postings end with "書き込み中　...終了しました。" (a full-width space after 中); a board
-// that refuses writing says "そのボードには書き込めません。" when the posting starts and
-// again when it would be saved. Transfers announce "CTRL-X で中断します。" and end with
+// that refuses writing says "そのボードには書き込めません。" once, when the posting starts;
+// the save then ends it without a word. Transfers announce "CTRL-X で中断します。" and end with
 // "転送終了しました。" or "ファイル転送に失敗しました。".
 #include "sim/DataSet.h"
 
@@ -87,6 +87,9 @@ std::string boardListLine(int number, const std::string& name, const std::string
 std::string restrictedLine(int fromHour, int toHour);
 
 std::string unreadDateLine(const base::LocalDateTime& t);
+// The new-message read's first line. It names the unread date without the words of the
+// unread-date command's answer, which the terminal stores as the date the host now uses.
+std::string newMessagesSince(const base::LocalDateTime& t);
 std::string newMessagesHeading(const MessageBoard& b, int count);
 std::string noNewMessages();
 std::string messageHeader(int number, const std::string& author, const std::string& handle);

@@ -120,7 +120,9 @@ void Host::askSavePost(PostRecord post, std::string refusal) {
             return;
         }
         if (a == "A" || !refusal.empty()) {
-            say(a == "A" ? cancelled() : refusal);
+            // A refusal was said once, when the posting started; the save just ends it.
+            if (a == "A")
+                say(cancelled());
             record_.posts.push_back(post);
             mainMenu();
             return;
@@ -382,7 +384,7 @@ void Host::receiveUpload(UploadRecord u, FileBoard* board) {
                 mainMenu();
         };
         if (!r.ok) {
-            transferFailedThen(next);
+            transferFailedThen(r, next);
             return;
         }
         if (board) {

@@ -98,6 +98,7 @@ void MlinkPeer::feed(char c) {
                 break;
             if (options_.mlinkFault == HostOptions::MlinkFault::Cancel) {
                 out_.binary("A\b");
+                result_.cancelledBeforeHeader = true;
                 finish(false);
                 break;
             }

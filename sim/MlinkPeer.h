@@ -30,6 +30,9 @@ public:
     struct Result {
         bool ok = false;
         bool aborted = false; // the terminal sent "A\b"
+        // Sending: the host answered the terminal's ready sign with "A\b" instead of a
+        // header, so the terminal is still reading for one.
+        bool cancelledBeforeHeader = false;
         bool timedOut = false;
         std::string headerName; // receiving: the name the terminal announced
         long declaredSize = -1; // receiving: the size in the header

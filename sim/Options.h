@@ -51,7 +51,9 @@ struct HostOptions {
 
     bool alwaysRestricted = false;           // the file-board list is refused at any hour
     std::vector<std::string> readOnlyBoards; // message boards (number or name) refusing posts
-    bool groupMail = false; // mail prompts offer "G:group"; binary mail asks for "同報" first
+    bool menuBeforeId = false; // the caller is logged in without being asked for the ID
+    bool chatNotices = false;  // list answers end with a chat notice line "*CH..."
+    bool groupMail = false;    // mail prompts offer "G:group"; binary mail asks for "同報" first
 
     int echoDelayMs = 0; // echo of typed input goes out this late (output stays in order)
     int burstBytes = 0;  // when > 0, output leaves in bursts of this many bytes ...

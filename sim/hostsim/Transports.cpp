@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <map>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -20,6 +22,39 @@ namespace {
 [[noreturn]] void sysFail(const std::string& what) {
     throw std::runtime_error(what + ": " + std::strerror(errno));
 }
+
+// A caller who connects while the line is taken: a modem of its own that answers commands
+// as any modem does and reports the host's line busy when it dials, until it hangs up.
+class BusyCaller {
+public:
+    BusyCaller(base::EventLoop& loop, int fd, std::function<void()> onClosed)
+        : modem_(loop, options(), record_,
+                 sim::Modem::Wiring{[this](std::string_view b) {
+                                        if (link_)
+                                            link_->write(b);
+                                    },
+                                    [](bool) {}, [](std::string_view) {}, [] {}, [] {}}) {
+        link_ = std::make_unique<sim::FdLink>(
+            loop, fd, fd, true, [this](const std::string& b) { modem_.receive(b); },
+            std::move(onClosed));
+        modem_.attach();
+    }
+
+private:
+    static const sim::ModemOptions& options() {
+        static const sim::ModemOptions busy = [] {
+            sim::ModemOptions o;
+            o.busyCount = 1 << 30;
+            o.dialDelayMs = 1000;
+            return o;
+        }();
+        return busy;
+    }
+
+    sim::SessionRecord record_;
+    sim::Modem modem_;
+    std::unique_ptr<sim::FdLink> link_;
+};
 
 // ---- stdin / stdout ---------------------------------------------------------------------
 
@@ -136,9 +171,15 @@ private:
 
     void accepted(int fd) {
         if (line_) {
-            const char busy[] = "\r\nBUSY\r\n";
-            [[maybe_unused]] ssize_t n = ::send(fd, busy, sizeof busy - 1, MSG_NOSIGNAL);
-            ::close(fd);
+            const int id = ++busyCallers_;
+            busy_.emplace(id, std::make_unique<BusyCaller>(loop_, fd, [this, id, alive = alive_] {
+                              // Not from inside the caller's own callback: its link is being torn
+                              // down.
+                              loop_.post([this, id, alive] {
+                                  if (*alive)
+                                      busy_.erase(id);
+                              });
+                          }));
             return;
         }
         ++generation_;
@@ -176,6 +217,8 @@ private:
     int stop_[2] = {-1, -1};
     std::thread acceptor_;
     std::unique_ptr<sim::FdLink> line_;
+    std::map<int, std::unique_ptr<BusyCaller>> busy_; // callers while the line is taken
+    int busyCallers_ = 0;
     int generation_ = 0; // counts connections, so a late notice never closes a newer one
 };
 

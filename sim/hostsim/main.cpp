@@ -58,6 +58,8 @@ Host misbehaviour:
   --restricted           refuse the file-board list at any hour
   --read-only-board REF  the message board REF (number or name) refuses writing; repeatable
   --group-mail           mail prompts offer "G:group"; binary mail asks for "同報" first
+  --menu-before-id       log the caller in at once, without asking for the ID
+  --chat-notices         end every list answer with a chat notice line "*CH..."
   --slow-echo MS         the echo of typed input comes MS late
   --burst BYTES:MS       output leaves in bursts of BYTES, MS apart
   --noise                stray control bytes and cancelled characters in the host's text
@@ -174,6 +176,10 @@ Config parse(int argc, char** argv) {
             h.readOnlyBoards.push_back(value());
         } else if (opt == "--group-mail") {
             h.groupMail = true;
+        } else if (opt == "--menu-before-id") {
+            h.menuBeforeId = true;
+        } else if (opt == "--chat-notices") {
+            h.chatNotices = true;
         } else if (opt == "--slow-echo") {
             h.echoDelayMs = intArg(opt, value());
         } else if (opt == "--burst") {

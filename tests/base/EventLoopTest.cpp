@@ -106,3 +106,43 @@ TEST(StdLoop, RunsPostedWorkAndTimersUntilQuit) {
     loop.run();
     EXPECT_EQ(seen, (std::vector<std::string>{"posted", "timer"}));
 }
+
+namespace {
+
+// A StdLoop on a clock of the test's own: a wait moves the clock on at once instead of
+// waiting, and a handler "blocks" by moving it on itself.
+class SteppedLoop : public StdLoop {
+public:
+    std::int64_t nowMs() override { return now; }
+    std::int64_t now = 0;
+
+protected:
+    void waitForWork(std::unique_lock<std::mutex>& lock, std::int64_t ms) override {
+        if (ms >= 0)
+            now += ms;
+        else
+            StdLoop::waitForWork(lock, ms);
+    }
+};
+
+} // namespace
+
+TEST(StdLoop, TwoTimersKeepTheirPeriodsAndALateTimerFiresOnceNotInABurst) {
+    SteppedLoop loop;
+    std::vector<std::string> fired;
+    int slow = 0;
+    loop.startTimer(100, [&] {
+        fired.push_back("slow@" + std::to_string(loop.now));
+        if (++slow == 2)
+            loop.now += 300; // the handler blocks for three of its intervals
+        if (slow == 4)
+            loop.quit();
+    });
+    loop.startTimer(30, [&] { fired.push_back("fast@" + std::to_string(loop.now)); });
+    loop.run();
+    // After the block each timer fires once, late, and then keeps its period from there.
+    EXPECT_EQ(fired,
+              (std::vector<std::string>{"fast@30", "fast@60", "fast@90", "slow@100", "fast@120",
+                                        "fast@150", "fast@180", "slow@200", "fast@500", "slow@500",
+                                        "fast@530", "fast@560", "fast@590", "slow@600"}));
+}

@@ -56,6 +56,16 @@ TEST(Text, DelimiterSearchStepsOverDoubleByteCharacters) {
     EXPECT_EQ(findLastDelimiter(hyo, '\\'), 0);
     EXPECT_EQ(findDelimiter(space + "@" + space, '@'), 3);
     EXPECT_EQ(findDelimiter("a|b|c", '|', 3), 4);
+    // A delimiter exactly at the start of the search is found there, even the first byte or
+    // the last; a trail byte at the start is still part of its character.
+    EXPECT_EQ(findDelimiter("a|b|c", '|', 2), 2);
+    EXPECT_EQ(findDelimiter("|", '|', 1), 1);
+    EXPECT_EQ(findDelimiter("ab|", '|', 3), 3);
+    EXPECT_EQ(findDelimiter("ab|", '|', 4), 0);
+    EXPECT_EQ(findDelimiter(po + "|", '|', 2), 3);
+    EXPECT_EQ(posFrom("b", "abcb", 2), 2);
+    EXPECT_EQ(posFrom("cb", "abcb", 3), 3);
+    EXPECT_EQ(posFrom("b", "abcb", 4), 4);
     // A lead byte at the very end has no partner and stands alone.
     EXPECT_EQ(findDelimiter("ab\x83", '\x83'), 3);
 

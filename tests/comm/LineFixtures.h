@@ -41,6 +41,41 @@ inline bool runUntil(base::VirtualLoop& loop, const std::function<bool()>& done)
     return true;
 }
 
+// True when every thread of the process but the caller is asleep (blocked in a wait),
+// as /proc shows it. A thread that was just woken counts as awake at once.
+inline bool othersAsleep() {
+    const pid_t self = ::gettid();
+    DIR* d = ::opendir("/proc/self/task");
+    bool asleep = true;
+    while (dirent* e = ::readdir(d)) {
+        if (e->d_name[0] == '.' || std::atoi(e->d_name) == self)
+            continue;
+        std::string stat;
+        try {
+            stat = base::readFile(std::string("/proc/self/task/") + e->d_name + "/stat");
+        } catch (const base::FileError&) {
+            continue; // the thread ended meanwhile
+        }
+        const size_t paren = stat.rfind(')');
+        if (paren == std::string::npos || paren + 2 >= stat.size() || stat[paren + 2] != 'S')
+            asleep = false;
+    }
+    ::closedir(d);
+    return asleep;
+}
+
+// Waits, without sleeping itself, until the other threads are all asleep; false when they
+// are not within the bound.
+inline bool untilOthersAsleep() {
+    const auto deadline = std::chrono::steady_clock::now() + kBound;
+    while (!othersAsleep()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 inline int threadCount() {
     int n = 0;
     DIR* d = ::opendir("/proc/self/task");

@@ -153,3 +153,31 @@ TEST(PtyLine, CloseOrDestructionWhileBytesKeepArrivingLeavesNoThreadAndNoLateHan
     host.join();
     EXPECT_EQ(threadCount(), threadsBefore);
 }
+
+TEST(PtyLine, AfterAHangUpTheWatcherSleepsInsteadOfPollingTheDeadLine) {
+    // A hung-up pseudo-terminal and a closed TCP peer both leave a descriptor that polls as
+    // ready for ever; the watcher must stop looking at it.
+    Pty pty;
+    Listener host;
+    for (const std::string& device : {pty.slave, host.device}) {
+        Port p(device);
+        p.comm.setEventMask({evRlsd});
+        Recorder rec(p.comm);
+        p.comm.Open();
+        if (device == pty.slave) {
+            pty.closeMaster();
+        } else {
+            const int peer = ::accept(host.fd, nullptr, nullptr);
+            ASSERT_GE(peer, 0);
+            ::close(peer);
+        }
+        ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; })) << device;
+        ASSERT_TRUE(untilOthersAsleep()) << device;
+        int awake = 0;
+        for (int look = 0; look < 1000; ++look)
+            awake += !othersAsleep();
+        EXPECT_EQ(awake, 0) << device;
+        EXPECT_EQ(p.loop.runPending(), 0) << device;
+        p.comm.Close();
+    }
+}

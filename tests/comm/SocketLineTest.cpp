@@ -1,6 +1,7 @@
 // A TComm over the simulated line (a socket pair) and over TCP to a loopback listener.
 #include "tests/comm/LineFixtures.h"
 
+#include <future>
 #include <sys/socket.h>
 
 using namespace comm;
@@ -121,4 +122,109 @@ TEST(SocketLine, TcpBytesBothWaysThenThePeerClosingIsOneCarrierLoss) {
     p.comm.WriteString("ATH\r\n"); // to a closed peer: neither an error nor SIGPIPE
     p.comm.Close();
     EXPECT_EQ(p.loop.posts, rec.notifications);
+}
+
+TEST(SocketLine, ACarrierLossWaitsForTheBytesSentBeforeItWhenTheQueueIsFull) {
+    SimPort p;
+    p.comm.setInQueueSize(16);
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.line.onConnect = [&] { p.line.carrier(true); };
+    p.comm.Open();
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    std::string sent;
+    for (int i = 0; sent.size() < 200; ++i)
+        sent += static_cast<char>('A' + i % 26);
+    // Both happen while the loop is busy elsewhere, so the queue fills at once and stays
+    // full until the handler runs; the rest waits in the socket.
+    p.line.send(sent);
+    p.line.carrier(false);
+    ASSERT_TRUE(untilOthersAsleep()); // the watcher has seen both
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 2; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"carrier:on", "rx:" + sent, "carrier:off"}));
+    EXPECT_FALSE(p.comm.CarrierDetect());
+    p.comm.Close();
+}
+
+TEST(SocketLine, AnEmptiedTransmitQueueIsReportedOnlyWhileTxemptyIsInTheMask) {
+    SimPort p;
+    p.comm.setEventMask({evTxempty});
+    std::vector<int> sizes;
+    bool onLoopThread = true;
+    const auto loopThread = std::this_thread::get_id();
+    p.comm.OnCommTransmit = [&](TComm&, std::uint16_t size) {
+        onLoopThread = onLoopThread && std::this_thread::get_id() == loopThread;
+        sizes.push_back(size);
+    };
+    p.comm.Open();
+    char buf[8];
+    p.comm.WriteString("ATZ\r");
+    // Nobody has taken the bytes yet: the watcher looks and goes back to sleep, silent.
+    ASSERT_TRUE(untilOthersAsleep());
+    EXPECT_EQ(p.loop.posts, 0);
+    ASSERT_EQ(::recv(p.line.fd, buf, 4, MSG_WAITALL), 4);
+    ASSERT_TRUE(runUntil(p.loop, [&] { return sizes.size() == 1; }));
+    EXPECT_EQ(sizes, std::vector<int>{0});
+
+    p.comm.setEventMask({}); // while open: the next write is not watched
+    p.comm.WriteString("AT\r");
+    ASSERT_EQ(::recv(p.line.fd, buf, 3, MSG_WAITALL), 3);
+    p.comm.setEventMask({evTxempty, evRlsd});
+    p.comm.WriteString("ATH\r");
+    ASSERT_EQ(::recv(p.line.fd, buf, 4, MSG_WAITALL), 4);
+    ASSERT_TRUE(runUntil(p.loop, [&] { return sizes.size() == 2; }));
+    EXPECT_EQ(sizes, (std::vector<int>{0, 0}));
+    EXPECT_EQ(p.loop.posts, 2); // the unwatched write posted nothing
+    EXPECT_TRUE(onLoopThread);
+    p.comm.Close();
+}
+
+TEST(SocketLine, AnEventMaskChangedWhileOpenTakesEffectAtTheNextChange) {
+    SimPort p;
+    Recorder rec(p.comm);
+    p.comm.Open(); // empty mask: carrier changes are followed but not reported
+    p.line.carrier(true);
+    p.line.send("CONNECT\r\n");
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.received == "CONNECT\r\n"; }));
+    EXPECT_TRUE(p.comm.CarrierDetect());
+
+    p.comm.setEventMask({evRlsd});
+    p.line.send("NO CARRIER\r\n");
+    p.line.carrier(false);
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+
+    p.comm.setEventMask({evCts}); // evRlsd taken out again
+    p.line.carrier(true);
+    p.line.send("RING\r\n");
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.received.ends_with("RING\r\n"); }));
+    EXPECT_TRUE(p.comm.CarrierDetect());
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"rx:CONNECT\r\nNO CARRIER\r\n", "carrier:off",
+                                                 "rx:RING\r\n"}));
+    p.comm.Close();
+    EXPECT_EQ(p.loop.posts, rec.notifications);
+}
+
+TEST(SocketLine, AWriteOnAFullLineReturnsAtOnceWhenTheFarEndHangsUp) {
+    SimPort p;
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.line.onConnect = [&] { p.line.carrier(true); };
+    p.comm.Open();
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; }));
+    const std::string chunk(4096, 'x');
+    p.comm.setWriteTimeout(0);
+    for (int i = 0; i < 128; ++i) // far more than the socket buffers: the line is full
+        p.comm.WriteString(chunk);
+    p.comm.setWriteTimeout(60'000);
+    // A write that is waiting for room when the far end goes ...
+    auto waiting = std::async(std::launch::async, [&] { p.comm.WriteString(chunk); });
+    ASSERT_TRUE(untilOthersAsleep()); // it waits, and so does the watcher
+    ::shutdown(p.line.fd, SHUT_RDWR);
+    EXPECT_EQ(waiting.wait_for(kBound), std::future_status::ready);
+    // ... and one that starts after it.
+    auto late = std::async(std::launch::async, [&] { p.comm.WriteString(chunk); });
+    EXPECT_EQ(late.wait_for(kBound), std::future_status::ready);
+    ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 2; }));
+    EXPECT_EQ(rec.log, (std::vector<std::string>{"carrier:on", "carrier:off"}));
+    p.comm.Close();
 }

@@ -65,6 +65,20 @@ TEST(KillYoyaku, FindsAnItemAnywhereInALongListAndReportsAMiss) {
     EXPECT_EQ(h.model.status(), base::sj(u8"内蔵マクロ内部エラー：予約削除不可"));
 }
 
+TEST(KillYoyaku, ABodyLineThatReadsLikeAHeaderIsNeverTakenForOne) {
+    EngineHarness h;
+    h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", "NEWW :1#a", "MDOWN :1#3", "//", "MDOWN :1#3",
+                "QUIT"});
+    h.start();
+    h.model.KillYoyaku("MDOWN :1#3");
+    const macro::ReserveList& list = h.macro.reserve();
+    ASSERT_EQ(list.ReserveCount(), 3);
+    EXPECT_EQ(list.ReserveLines(0), "NEWW :1#a");
+    EXPECT_EQ(list.ReserveLines(1), "MDOWN :1#3"); // the body line stays
+    EXPECT_EQ(list.ReserveLines(2), "//");
+    EXPECT_TRUE(h.errors.lines().empty());
+}
+
 TEST(Midoku, TheUnreadDateIsUsedOnce) {
     EngineHarness h;
     h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", "MIDOKU :96/08/10 12:00:00", "QUIT"});

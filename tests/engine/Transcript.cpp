@@ -196,6 +196,26 @@ std::vector<std::string> playTranscript(const std::string& path) {
                 fail(std::string("run is ") + (h->model.running() ? "running" : "over"));
             if (!wantRunning && h->host.importedWritePointer < 0)
                 fail("the capture was not handed to the import");
+        } else if (word == "outcome") {
+            static const std::pair<const char*, engine::RunOutcome> names[] = {
+                {"completed", engine::RunOutcome::Completed},
+                {"lost", engine::RunOutcome::LineLost},
+                {"timedout", engine::RunOutcome::TimedOut},
+                {"openfailed", engine::RunOutcome::OpenFailed},
+                {"forced", engine::RunOutcome::Forced},
+                {"tablefull", engine::RunOutcome::TableFull},
+                {"nohangup", engine::RunOutcome::NoHangUp}};
+            const char* got = "none";
+            bool known = false;
+            for (const auto& [name, o] : names) {
+                if (h->model.outcome() == o)
+                    got = name;
+                known = known || arg == name;
+            }
+            if (!known)
+                fail("unknown outcome \"" + arg + "\"");
+            else if (arg != got)
+                fail(std::string("the run ended as ") + got);
         } else if (word == "line") {
             int n = std::stoi(arg);
             std::string want = transcriptText(

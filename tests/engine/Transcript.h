@@ -16,6 +16,8 @@
 //   nostatus TEXT               TEXT has not been shown at all
 //   error TEXT / noerror        an error-log line ends with TEXT / no error-log lines
 //   running / ended             the run is in progress / over (end-of-run sequence done)
+//   outcome NAME                the run ended as NAME: completed, lost, timedout,
+//                               openfailed, forced, tablefull or nohangup
 //   line N TEXT                 line N of the line table is TEXT
 //   capture TEXT                VESPARI.LOG holds the line TEXT
 //   nocapture TEXT              VESPARI.LOG does not hold the line TEXT

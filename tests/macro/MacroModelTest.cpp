@@ -404,3 +404,136 @@ TEST(BoardLine, NameAndNumber) {
     EXPECT_EQ(macro::boardNameOf("0012 no colon"), "");
     EXPECT_EQ(macro::boardNumberOf("0012: X"), "12");
 }
+
+TEST_F(MacroModelTest, NothingAWriterHandsOverChangesTheShapeOfTheFile) {
+    model.ListBox1Click(0);
+    model.setChecked(Step::MEMBOR, true);
+    const base::Lines block =
+        ReserveList::makeBlock("RES :PC#1", {"Hello\r\n//\r\nQUIT", "MDOWN :PC#9\nbye"});
+    ASSERT_TRUE(model.appendReservation(0, block));
+    reload(0);
+    EXPECT_EQ(model.reserve().lines(),
+              (base::Lines{"RES :PC#1", "Hello", ">//", "QUIT", "MDOWN :PC#9", "bye", "//"}));
+    EXPECT_EQ(model.reserve().headers(), std::vector<std::string>{"RES :PC#1"});
+    EXPECT_EQ(ticked(), std::vector<Step>{Step::MEMBOR});
+
+    // Blocks not made by makeBlock are checked before anything is touched.
+    const std::string before = bytes("NETA/NET.MAC");
+    for (const base::Lines& bad : std::vector<base::Lines>{{"QUIT"},
+                                                           {"RES :PC#2", "a\r\nQUIT", "//"},
+                                                           {"RES :PC#2", "x"},
+                                                           {"MDOWN :PC#1", "QUIT"},
+                                                           {}})
+        EXPECT_FALSE(model.appendReservation(0, bad)) << ::testing::PrintToString(bad);
+    EXPECT_EQ(host.warnings.size(), 5u);
+    EXPECT_EQ(bytes("NETA/NET.MAC"), before);
+    EXPECT_EQ(model.reserve().ReserveCount(), 7);
+}
+
+TEST_F(MacroModelTest, Net99LoadsButIsNeverSavedOnLeavingIt) {
+    base::Lines hundredAndOne;
+    for (int n = 0; n <= 100; ++n) {
+        const auto r = record("NET " + std::to_string(n), "N" + std::to_string(n), "9");
+        hundredAndOne.insert(hundredAndOne.end(), r.begin(), r.end());
+    }
+    shell::NetList many{dir.path(), hundredAndOne};
+    MacroModel m{many, host, dir.path()};
+    m.FormShow();
+    for (int n : {98, 99, 100})
+        writeNetFile("N" + std::to_string(n), "NET.MAC",
+                     {"SETKTBBS", "DIAL{" + std::to_string(n) + "}", "LOGIN", "MBOARD"});
+    const std::string original = bytes("N99/NET.MAC");
+
+    m.ListBox1Click(98);
+    m.setChecked(Step::QUIT, true);
+    m.ListBox1Click(99); // leaving 98 saves it
+    EXPECT_EQ(bytes("N98/NET.MAC"), "SETKTBBS\r\nDIAL{98}\r\nLOGIN\r\nMBOARD\r\nQUIT\r\n");
+    EXPECT_TRUE(m.netLoaded());
+    EXPECT_TRUE(m.checked(Step::MBOARD)); // 99 is read ...
+    EXPECT_FALSE(m.checked(Step::QUIT));
+    m.setChecked(Step::QUIT, true);
+    m.ListBox1Click(98); // ... but leaving it does not write it
+    m.ListBox1Click(99);
+    m.FormClose();
+    EXPECT_EQ(bytes("N99/NET.MAC"), original);
+
+    m.ListBox1Click(100); // past the last net number: nothing is loaded
+    EXPECT_FALSE(m.netLoaded());
+    EXPECT_EQ(m.MacroCount(), 0);
+    EXPECT_FALSE(m.Convert());
+}
+
+TEST_F(MacroModelTest, AFileOfExactlyTenThousandLinesIsReadWhole) {
+    base::Lines file = {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD", "MEMBOR", "NEWMESSAGE"};
+    const int room = MacroModel::kCommandCapacity - MacroModel::kMaxFixedCommands;
+    while (static_cast<int>(file.size()) < 6 + room)
+        file.push_back("MDOWN :PC#" + std::to_string(file.size()));
+    file.insert(file.end(), {"NEWFILE", "FBOARD", "MIDOKU :96/07/01 08:30:00", "QUIT"});
+    ASSERT_EQ(file.size(), 10000u);
+    writeNetFile("NETA", "NET.MAC", file);
+    model.ListBox1Click(0);
+    EXPECT_TRUE(host.warnings.empty());
+    EXPECT_FALSE(base::fileExists(dir.file("NETA/NET.BAK")));
+    EXPECT_EQ(model.MacroCount(), 10000);
+    EXPECT_EQ(model.reserve().ReserveCount(), room);
+    EXPECT_TRUE(model.checked(Step::QUIT));
+    ASSERT_TRUE(model.Convert());
+    EXPECT_EQ(base::readLines(dir.file("NETA/NET.MAC")).size(), 10000u);
+
+    // One line more and the last one is cut off, with the whole file kept beside.
+    file.push_back("NEWMESSAGE");
+    writeNetFile("NETA", "NET.MAC", file);
+    reload(0);
+    EXPECT_EQ(host.warnings.size(), 1u);
+    EXPECT_EQ(base::readLines(dir.file("NETA/NET.BAK")), file);
+}
+
+TEST_F(MacroModelTest, ReservationsThatOverflowTheFixedCommandsRoomAreKeptInTheBackup) {
+    // Fewer than 10,000 lines, but the fixed commands Convert writes and the reservations
+    // would pass 10,000 together: the blocks past the room are kept only in NET.BAK.
+    const int room = MacroModel::kCommandCapacity - MacroModel::kMaxFixedCommands;
+    base::Lines file = {"SETKTBBS"};
+    for (int i = 0; i < room + 5; ++i)
+        file.push_back("FDOWN :BIN#" + std::to_string(i));
+    ASSERT_LT(file.size(), 10000u);
+    writeNetFile("NETA", "NET.MAC", file);
+    model.ListBox1Click(0);
+    ASSERT_EQ(host.warnings.size(), 1u);
+    EXPECT_EQ(base::readLines(dir.file("NETA/NET.BAK")), file);
+    EXPECT_EQ(model.reserve().ReserveCount(), room);
+    EXPECT_TRUE(model.netLoaded());
+    for (Step s : kAllSteps)
+        model.setChecked(s, true);
+    ASSERT_TRUE(model.Convert());
+    EXPECT_EQ(model.MacroCount(), 10000);
+
+    // When NET.BAK cannot be written the net is not written either.
+    base::removeFile(dir.file("NETA/NET.BAK"));
+    base::makeDirs(dir.file("NETA/NET.BAK/x"));
+    writeNetFile("NETA", "NET.MAC", file);
+    reload(0);
+    EXPECT_EQ(host.warnings.size(), 2u);
+    EXPECT_FALSE(model.netLoaded());
+    EXPECT_FALSE(model.Convert());
+    EXPECT_EQ(base::readLines(dir.file("NETA/NET.MAC")), file);
+}
+
+TEST_F(MacroModelTest, ALastReadDateWithAOneDigitYearSetsTheUnreadDate) {
+    struct Case {
+        const char* lastRead;
+        UnreadDate date;
+        const char* midoku; // the line Convert writes from it
+    };
+    for (const Case& c :
+         {Case{"6/03/09 07:05:00", {106, 3, 9, 7, 5}, "MIDOKU :06/03/09 07:05:00"},
+          Case{"0/1/1 0:00", {100, 1, 1, 0, 0}, "MIDOKU :00/01/01 00:00:00"},
+          Case{"last 9/12/31 23:59", {109, 12, 31, 23, 59}, "MIDOKU :09/12/31 23:59:00"}}) {
+        writeNetFile("NETB", "NET.MAC", {"SETKTBBS", "DIAL{1}", "LOGIN"}); // no MIDOKU line
+        nets.setField(1, shell::kLastRead, c.lastRead);
+        reload(1);
+        EXPECT_EQ(model.unread(), c.date) << c.lastRead;
+        model.setChecked(Step::MIDOKU, true);
+        ASSERT_TRUE(model.Convert());
+        EXPECT_EQ(base::readLines(dir.file("NETB/NET.MAC")).back(), c.midoku) << c.lastRead;
+    }
+}

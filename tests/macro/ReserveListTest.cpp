@@ -95,3 +95,33 @@ TEST(ReserveList, BlocksThatDoNotFitAreRefusedWholeAndNothingIsLost) {
     EXPECT_FALSE(list.append({"MDOWN :PC#3", "MDOWN :PC#4"}));
     EXPECT_EQ(list.ReserveCount(), 2);
 }
+
+TEST(ReserveList, LineBreaksInsideABodyLineSplitItAndNeverReachTheFileAsTheyAre) {
+    EXPECT_EQ(ReserveList::makeBlock("RES :PC#1", {"one\r\ntwo", "//\nQUIT", "three\rfour\r\n", "",
+                                                   "\r\n", "five\n\nsix"}),
+              (base::Lines{"RES :PC#1", "one", "two", ">//", "QUIT", "three", "four", "", "",
+                           "five", "", "six", "//"}));
+    // A header is one line: its breaks become blanks, whatever the kind.
+    EXPECT_EQ(ReserveList::makeBlock("NEWW :PC#a\r\nQUIT", {"x"}),
+              (base::Lines{"NEWW :PC#a QUIT", "x", "//"}));
+    EXPECT_EQ(ReserveList::makeBlock("MDOWN :PC#7\nRES :PC#8"),
+              (base::Lines{"MDOWN :PC#7 RES :PC#8"}));
+    for (const std::string& line : ReserveList::makeBlock("MAIL :A#b", {"\r\r\n\n\r"}))
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+}
+
+TEST(ReserveList, OnlyWellFormedBlocksAreBlocks) {
+    EXPECT_TRUE(ReserveList::wellFormed(ReserveList::makeBlock("RES :PC#1", {"a", "//"})));
+    EXPECT_TRUE(ReserveList::wellFormed({"MDOWN :PC#7"}));
+    EXPECT_TRUE(ReserveList::wellFormed({"NEWW :PC#t", "//"}));
+    for (const base::Lines& bad : std::vector<base::Lines>{
+             {},
+             {"QUIT"},                       // a command, not a reservation
+             {"RES :PC#1", "body"},          // no terminator
+             {"RES :PC#1", "//", "x", "//"}, // a terminator in the middle
+             {"MDOWN :PC#7", "extra"},       // a download item is one line
+             {"RES :PC#1", "a\r\nb", "//"},  // a line break inside a line
+             {"FDOWN :BIN#1\r\nQUIT"},
+         })
+        EXPECT_FALSE(ReserveList::wellFormed(bad)) << ::testing::PrintToString(bad);
+}

@@ -3,8 +3,10 @@
 #include "base/Sjis.h"
 #include "tests/support/TempDir.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace shell;
 using testing_support::TempDir;
@@ -77,4 +79,36 @@ TEST(NetList, StrayLinesOfAHandEditedFileSurvive) {
     EXPECT_EQ(list.count(), 2);
     EXPECT_EQ(list.field(1, kPassword), "QWERTYUI");
     EXPECT_EQ(list.lines().back(), "a record");
+}
+
+TEST(NetList, ListFilesThatExistButCannotBeReadKeepTheListFromBeingSaved) {
+    struct Case {
+        const char* what;
+        std::function<void(const std::string& path)> make;
+    };
+    const std::vector<Case> cases = {
+        {"a link that loops", [](const std::string& p) { ::symlink(p.c_str(), p.c_str()); }},
+        {"a folder", [](const std::string& p) { base::makeDirs(p); }},
+        {"no read permission", [](const std::string& p) { base::replaceLines(p, {"A"}, 0200); }},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.file("NETLIST.DAT");
+        c.make(path);
+        if (c.what == cases[2].what && ::access(path.c_str(), R_OK) == 0)
+            continue; // the superuser reads it anyway
+        NetList list(dir.path());
+        EXPECT_NE(list.load(), "") << c.what;
+        list.addNew();
+        EXPECT_THROW(list.save(), base::FileError) << c.what;
+        NetList again(dir.path());
+        EXPECT_NE(again.load(), "") << c.what; // still the same unreadable thing
+    }
+    // A list that simply is not there yet is no such case.
+    TempDir dir;
+    ASSERT_EQ(::symlink(dir.file("nowhere").c_str(), dir.file("NETLIST.DAT").c_str()), 0);
+    base::replaceLines(dir.file("NETLIST.NEW"), net("STARTER"));
+    NetList list(dir.path());
+    EXPECT_EQ(list.load(), "");
+    EXPECT_EQ(list.count(), 1);
 }

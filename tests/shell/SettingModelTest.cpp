@@ -4,6 +4,7 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace shell;
 using testing_support::TempDir;
@@ -194,4 +195,26 @@ TEST_F(Fixture, FontsReachTheMainWindowOnlyOnUpdate) {
     EXPECT_EQ(model.rowFonts()[kTitleFont], mainFonts[kTitleFont]);
     model.FormClose();
     EXPECT_EQ(host.calls.back(), "enable");
+}
+
+TEST_F(Fixture, AListFileThatCannotBeReadIsReportedAndNeverOverwritten) {
+    // Reads of this file fail with an I/O error, whoever runs the test.
+    ASSERT_EQ(::symlink("/proc/self/mem", dir.file("NETLIST.DAT").c_str()), 0);
+    base::replaceLines(dir.file("NETLIST.NEW"), record("STARTER"));
+    model.loadNetList();
+    ASSERT_EQ(host.calls.size(), 1u);
+    EXPECT_EQ(host.calls[0].rfind("warn:", 0), 0u);
+    EXPECT_EQ(nets.count(), 0); // the starting copy does not stand in for the user's list
+
+    model.FormShow();
+    model.newNet();
+    host.calls.clear();
+    EXPECT_FALSE(model.Button9Click());
+    ASSERT_EQ(host.calls.size(), 1u);
+    EXPECT_EQ(host.calls[0].rfind("warn:", 0), 0u);
+    EXPECT_THROW(nets.save(), base::FileError);
+    char target[64] = {};
+    ASSERT_GT(::readlink(dir.file("NETLIST.DAT").c_str(), target, sizeof target - 1), 0);
+    EXPECT_STREQ(target, "/proc/self/mem"); // still the file it was
+    EXPECT_EQ(nets.count(), 1);             // the edit stays in memory
 }

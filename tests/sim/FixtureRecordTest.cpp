@@ -133,3 +133,50 @@ TEST(Record, TextFileEscapesControlBytesAndKeepsDoubleByteCharactersWhole) {
     EXPECT_EQ(r.transcript.front().ms, 0);
     EXPECT_GE(r.transcript.back().ms, 2000); // the dial alone takes two seconds
 }
+
+TEST(FixtureSave, WhatASessionLeftIsReadBackTheSame) {
+    testing_support::TempDir dir;
+    sim::DataSet d = sim::loadFixture(std::string(TARNO_SOURCE_DIR) + "/data/demo");
+    // What sessions change: a new article whose body holds a block mark, a mail gone, the
+    // dates moved.
+    sim::Article a;
+    a.number = d.boards[0].nextNumber();
+    a.author = "TARNO001";
+    a.date = {2026, 12, 8, 9, 30, 5, 0, 2};
+    a.replyTo = 2;
+    a.subject = base::sj(u8"Re: はじめまして");
+    a.body = {"*ARTICLE 99", base::sj(u8"本文"), ""};
+    d.boards[0].articles.push_back(a);
+    d.mail.erase(d.mail.begin());
+    d.user.unreadDate = {2026, 12, 8, 9, 0, 0, 0, 2};
+    sim::saveFixture(d, dir.file("host"));
+
+    const sim::DataSet back = sim::loadFixture(dir.file("host"));
+    EXPECT_EQ(back.hostName, d.hostName);
+    EXPECT_EQ(back.banner, d.banner);
+    EXPECT_EQ(back.user.id, d.user.id);
+    EXPECT_EQ(back.user.password, d.user.password);
+    EXPECT_EQ(sim::hostDateTime(back.user.unreadDate), "26/12/08 09:00:00");
+    EXPECT_EQ(back.restrictFromHour, d.restrictFromHour);
+    ASSERT_EQ(back.boards.size(), d.boards.size());
+    EXPECT_FALSE(back.boards[2].writable);
+    const sim::Article& last = back.boards[0].articles.back();
+    EXPECT_EQ(last.number, a.number);
+    EXPECT_EQ(last.replyTo, 2);
+    EXPECT_EQ(last.subject, a.subject);
+    // Trailing empty lines only separate blocks; the block mark stays text.
+    EXPECT_EQ(last.body, (base::Lines{"*ARTICLE 99", base::sj(u8"本文")}));
+    EXPECT_EQ(sim::hostDateTime(last.date), "26/12/08 09:30:05");
+    ASSERT_EQ(back.fileBoards.size(), d.fileBoards.size());
+    for (size_t i = 0; i < d.fileBoards.size(); ++i) {
+        ASSERT_EQ(back.fileBoards[i].files.size(), d.fileBoards[i].files.size());
+        for (size_t j = 0; j < d.fileBoards[i].files.size(); ++j) {
+            EXPECT_EQ(back.fileBoards[i].files[j].name, d.fileBoards[i].files[j].name);
+            EXPECT_TRUE(back.fileBoards[i].files[j].content == d.fileBoards[i].files[j].content);
+        }
+    }
+    ASSERT_EQ(back.mail.size(), 1u);
+    EXPECT_TRUE(back.mail[0].binary);
+    EXPECT_TRUE(back.mail[0].content == d.mail[0].content);
+    EXPECT_EQ(back.members.size(), d.members.size());
+}

@@ -7,10 +7,13 @@
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -141,4 +144,50 @@ TEST(HostsimPty, ScriptedSessionEndToEnd) {
     EXPECT_NE(text.find("LOGOUTS 1"), std::string::npos);
     struct stat st;
     EXPECT_NE(::lstat(link.c_str(), &st), 0); // the link is removed at exit
+}
+
+TEST(HostsimTcp, ASecondCallerHasAModemThatReportsTheLineBusyWhenItDials) {
+    const std::string src = TARNO_SOURCE_DIR;
+    Process p({TARNO_HOSTSIM_PATH, "--listen", "127.0.0.1:0", "--fixture", src + "/data/demo",
+               "--dial-delay", "100"});
+    ASSERT_TRUE(p.started());
+    ASSERT_TRUE(p.readErr("\n", 10000)) << p.err;
+    const size_t colon = p.err.rfind(':');
+    ASSERT_NE(colon, std::string::npos) << p.err;
+    const int port = std::atoi(p.err.c_str() + colon + 1);
+    ASSERT_GT(port, 0) << p.err;
+
+    auto dial = [port] {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(static_cast<uint16_t>(port));
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        return fd;
+    };
+    PtyClient first;
+    first.fd = dial();
+    first.send("ATZ\r\n");
+    ASSERT_TRUE(first.waitFor("OK"));
+    first.send("ATDT0312345678\r\n");
+    ASSERT_TRUE(first.waitFor("CONNECT"));
+
+    // The second caller's own modem answers like any modem; only the dial meets the busy
+    // line, and it can dial again.
+    PtyClient second;
+    second.fd = dial();
+    second.send("ATZ\r\n");
+    ASSERT_TRUE(second.waitFor("OK"));
+    EXPECT_EQ(second.got.find("BUSY"), std::string::npos);
+    second.send("ATDT0312345678\r\n");
+    ASSERT_TRUE(second.waitFor("BUSY"));
+    second.send("ATDT0312345678\r\n");
+    ASSERT_TRUE(second.waitFor("BUSY"));
+    EXPECT_FALSE(second.hungUp);
+    ::close(second.fd);
+
+    // The first call is untouched.
+    ASSERT_TRUE(first.waitFor("User ID"));
+    ::close(first.fd);
 }

@@ -120,3 +120,29 @@ TEST(IdleLogout, SilenceEndsTheSession) {
     EXPECT_FALSE(c.carrier());
     EXPECT_NE(c.take().find(sj(u8"一定時間入力がなかったので切断します。")), std::string::npos);
 }
+
+namespace {
+
+TEST(HostKinds, AMenuBeforeTheIdAndChatNoticesEndingLists) {
+    sim::SimOptions o;
+    o.host.menuBeforeId = true;
+    o.host.chatNotices = true;
+    simtest::SimClient c(o);
+    c.connect();
+    // No ID prompt at all: the host goes from its banner to the session.
+    ASSERT_TRUE(c.waitFor(">"));
+    const std::string first = c.take();
+    EXPECT_EQ(first.find("User ID"), std::string::npos);
+    ASSERT_EQ(c.sim.record().logins.size(), 1u);
+    c.readMailToMenu(first);
+    const std::string chat = sj(u8"*CH01 FLOOD さんがチャットに入りました。");
+    for (const char* cmd : {"U\r\r", "FN\r", "R;1;L;0;0;0\r"}) {
+        std::vector<std::string> l = simtest::screenLines(c.command(cmd));
+        ASSERT_GE(l.size(), 2u) << cmd;
+        EXPECT_EQ(l[l.size() - 2], chat) << cmd; // right before the main prompt
+    }
+    // A new-message read is not a list: it carries no notice.
+    EXPECT_EQ(c.command("N@\r").find(chat), std::string::npos);
+}
+
+} // namespace

@@ -73,7 +73,10 @@ TEST(Posting, RefusingBoardSaysSoAtOnceAndNeverRunsTheBodyAsCommands) {
     std::vector<std::string> lines = screenLines(out);
     EXPECT_EQ(lines[0], "EW;03;test;Y");
     EXPECT_EQ(lines[1], sj(u8"そのボードには書き込めません。")); // right after the command
-    EXPECT_EQ(lines[lines.size() - 2], sj(u8"そのボードには書き込めません。"));
+    // Said once only: the save ends the posting without repeating it.
+    EXPECT_EQ(lines[lines.size() - 2], sj(u8"S:保存 A:中止>S"));
+    EXPECT_EQ(out.find(sj(u8"そのボードには書き込めません。")),
+              out.rfind(sj(u8"そのボードには書き込めません。")));
     EXPECT_EQ(out.find(sj(u8"書き込み中")), std::string::npos);
     EXPECT_EQ(out.find(sj(u8"以降のものを読みます")), std::string::npos);
     EXPECT_TRUE(c.carrier());

@@ -114,7 +114,11 @@ std::string SimClient::login() {
 }
 
 void SimClient::loginToMenu() {
-    std::string seen = screenText(login());
+    readMailToMenu(login());
+}
+
+void SimClient::readMailToMenu(const std::string& sinceLogin) {
+    std::string seen = screenText(sinceLogin);
     // Each waiting mail: its prompt, the text, the binary menu for a binary mail (declined),
     // the delete question (kept).
     const std::string del = base::sj(u8"削除しますか (Y/N)>");

@@ -51,6 +51,9 @@ public:
     std::string login();
     // login(), then reads past the waiting mail without deleting it, to the main prompt.
     void loginToMenu();
+    // From the first prompt after the login (the output up to it given): reads past the
+    // waiting mail without deleting it, to the main prompt.
+    void readMailToMenu(const std::string& sinceLogin);
     // Runs a command at the main prompt and returns the output up to the next main prompt.
     std::string command(const std::string& typed, int boundMs = 30000);
 

@@ -13,9 +13,18 @@ namespace {
 
 using namespace store_test;
 
-const base::Lines kFullRun = {"SETKTBBS",         "DIAL{0}",          "LOGIN",   "MBOARD",
-                              "FBOARD",           "NEWMESSAGE",       "NEWFILE", "MEMBOR",
-                              "MLISTDOWN : 01#1", "FLISTDOWN : 01#1", "QUIT"};
+const base::Lines kFullRun = {"SETKTBBS",
+                              "DIAL{0}",
+                              "LOGIN",
+                              "MBOARD",
+                              "FBOARD",
+                              "NEWMESSAGE",
+                              "MIDOKU :26/12/05 00:00:00",
+                              "NEWFILE",
+                              "MEMBOR",
+                              "MLISTDOWN : 01#1",
+                              "FLISTDOWN : 01#1",
+                              "QUIT"};
 
 // What a message file must hold after the import: the host's blocks of the articles the
 // run read as new, in ascending order of number.
@@ -92,7 +101,7 @@ TEST(WholeRun, EveryStoreFileHoldsWhatTheHostSent) {
     EXPECT_EQ(rig.host.questions,
               base::Lines{sj(u8"メールを取り込みました(^^;メールBOXを開きますか?")});
 
-    // The unread date the host reported, the archive, and the capture log gone.
+    // The unread date the host took (the same as it had), the archive, and the capture log gone.
     EXPECT_EQ(rig.nets.field(0, shell::kLastRead), base::shortDate(before.user.unreadDate) + " " +
                                                        base::longTime(before.user.unreadDate));
     const base::Lines& table = rig.runHost.lines;

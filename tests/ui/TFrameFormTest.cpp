@@ -1,5 +1,5 @@
 #include "shell/TFrameForm.h"
-#include "app/Desktop.h"
+#include "shell/Desktop.h"
 #include "shell/TABOUTForm.h"
 #include "tests/shell/RecordingHosts.h"
 #include "ui/QtText.h"
@@ -18,7 +18,7 @@ using ui::tr8;
 
 namespace {
 
-struct RecordingDesktop : app::Desktop {
+struct RecordingDesktop : shell::Desktop {
     std::vector<std::string> calls;
     void warn(const std::string& t) override { calls.push_back("warn:" + t); }
     bool ask(const std::string& t) override {

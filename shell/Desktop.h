@@ -1,11 +1,13 @@
 #pragma once
 // Calls from one window to another go through this interface, which the Qt composition
-// root implements and tests implement without windows. Texts are Shift-JIS.
-#include "shell/SettingModel.h"
+// root implements and tests implement without windows. It lives with the shell, which owns
+// the desktop, so that every window that calls it sits at or above this folder. Texts are
+// Shift-JIS.
+#include "shell/SettingPage.h"
 
 #include <string>
 
-namespace app {
+namespace shell {
 
 class Desktop {
 public:
@@ -16,7 +18,7 @@ public:
     virtual bool ask(const std::string& sjisText) = 0;
 
     // The settings window with one of its pages in front.
-    virtual void showSettings(shell::SettingPage page) = 0;
+    virtual void showSettings(SettingPage page) = 0;
     // The about box.
     virtual void showAbout() = 0;
     // The main window's first show: the start-up procedure.
@@ -25,4 +27,4 @@ public:
     virtual void closing() = 0;
 };
 
-} // namespace app
+} // namespace shell

@@ -1,0 +1,259 @@
+#include "writers/TWriteForm.h"
+
+#include "ui/QtText.h"
+#include "writers/WriterWidgets.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace writers {
+
+using ui::fromQ;
+using ui::toQ;
+using ui::tr8;
+
+namespace {
+
+QLineEdit* edit(const char* name, bool readOnly, QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setReadOnly(readOnly);
+    return e;
+}
+
+void showText(QLineEdit* e, const std::string& sjis) {
+    if (!e)
+        return;
+    const QString q = toQ(sjis);
+    if (e->text() != q) {
+        const QSignalBlocker block(e);
+        e->setText(q);
+    }
+}
+
+} // namespace
+
+TWriteForm::TWriteForm(WriterContext ctx, WriterKind kind, const QFont& editorFont, QWidget* parent)
+    : QWidget(parent), ctx_(std::move(ctx)), model_(std::make_unique<WriterModel>(ctx_, kind)) {
+    static const char* names[] = {"TResWriteForm", "TNewWriteForm", "TMailWriteForm",
+                                  "TUPFileForm"};
+    setObjectName(names[static_cast<int>(kind)]);
+    build(editorFont);
+    model_->setView(this);
+    chooseFile_ = [this](const QString& caption) { return chooseFileKeepingFolder(this, caption); };
+    writerChanged();
+}
+
+TWriteForm::~TWriteForm() {
+    model_->setView(nullptr);
+}
+
+void TWriteForm::build(const QFont& editorFont) {
+    const WriterKind kind = model_->kind();
+    auto* top = new QVBoxLayout(this);
+    auto* bar = new QMenuBar(this);
+    top->setMenuBar(bar);
+
+    QMenu* upload = bar->addMenu(tr8(u8"アップロード(&U)"));
+    QAction* reserve = upload->addAction(tr8(u8"予約(&Y)"));
+    reserve->setObjectName(kind == WriterKind::Mail ? "K4" : "K2");
+    connect(reserve, &QAction::triggered, this, &TWriteForm::Button1Click);
+    QAction* discard = upload->addAction(tr8(u8"破棄(&A)"));
+    discard->setObjectName("K3");
+    connect(discard, &QAction::triggered, this, &TWriteForm::K3Click);
+
+    auto* fields = new QGridLayout;
+    top->addLayout(fields);
+    static const char8_t* big[] = {u8"RES", u8"NEW", u8"MAIL", u8"UPFILE"};
+    auto* bigLabel = new QLabel(tr8(big[static_cast<int>(kind)]), this);
+    bigLabel->setObjectName(kind == WriterKind::Upload ? "UPFILE" : "BigLabel");
+    QFont bigFont = bigLabel->font();
+    bigFont.setPointSize(bigFont.pointSize() * 2);
+    bigFont.setBold(true);
+    bigLabel->setFont(bigFont);
+    fields->addWidget(bigLabel, 0, 0, 2, 1);
+
+    int row = 0;
+    auto addField = [&](const char8_t* label, QWidget* w) {
+        auto* l = new QLabel(tr8(label), this);
+        fields->addWidget(l, row, 1);
+        fields->addWidget(w, row, 2);
+        ++row;
+        return l;
+    };
+    netName_ = edit("NetName", true, this);
+    addField(u8"ネット", netName_);
+    if (kind != WriterKind::Mail) {
+        boardname_ = edit("boardname", kind == WriterKind::Upload, this);
+        addField(u8"ボード", boardname_);
+        connect(boardname_, &QLineEdit::textEdited, this,
+                [this](const QString& t) { model_->setBoardname(fromQ(t)); });
+    }
+    if (kind == WriterKind::Reply) {
+        resNo_ = edit("RESNO", true, this);
+        addField(u8"レス番号", resNo_);
+    }
+    if (kind == WriterKind::Mail) {
+        sendId_ = edit("SendId", false, this);
+        addField(u8"宛先ID", sendId_);
+        connect(sendId_, &QLineEdit::textEdited, this,
+                [this](const QString& t) { model_->setSendId(fromQ(t)); });
+    }
+    if (kind != WriterKind::Reply) {
+        title_ = edit("title", false, this);
+        titleLabel_ = addField(u8"タイトル", title_);
+        connect(title_, &QLineEdit::textEdited, this,
+                [this](const QString& t) { model_->setTitle(fromQ(t)); });
+    }
+    if (kind == WriterKind::Upload) {
+        fName_ = edit("FName", false, this);
+        addField(u8"ﾌｧｲﾙ名", fName_);
+        connect(fName_, &QLineEdit::textEdited, this,
+                [this](const QString& t) { model_->setFName(fromQ(t)); });
+    }
+
+    auto* buttons = new QHBoxLayout;
+    if (kind == WriterKind::Mail) {
+        bmail_ = new QCheckBox(tr8(u8"ﾊﾞｲﾅﾘ"), this);
+        bmail_->setObjectName("BMAIL");
+        buttons->addWidget(bmail_);
+        connect(bmail_, &QCheckBox::toggled, this, [this](bool on) { model_->setBMAIL(on); });
+    }
+    if (kind == WriterKind::Mail || kind == WriterKind::Upload) {
+        auto* browse =
+            new QPushButton(kind == WriterKind::Mail ? tr8(u8"ﾌｧｲﾙ参照") : tr8(u8"参照"), this);
+        browse->setObjectName("Button2");
+        buttons->addWidget(browse);
+        connect(browse, &QPushButton::clicked, this, &TWriteForm::Button2Click);
+    }
+    auto* up = new QPushButton(tr8(u8"UP"), this);
+    up->setObjectName("Button1");
+    buttons->addWidget(up);
+    connect(up, &QPushButton::clicked, this, &TWriteForm::Button1Click);
+    buttons->addStretch();
+    fields->addLayout(buttons, row, 1, 1, 2);
+    fields->setColumnStretch(2, 1);
+
+    auto* ruler = new QLabel(rulerText(), this);
+    ruler->setObjectName("Ruler");
+    ruler->setFont(editorFont);
+    top->addWidget(ruler);
+    memo_ = new QPlainTextEdit(this);
+    memo_->setObjectName("Memo1");
+    memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo_->setTabChangesFocus(false);
+    memo_->setFont(editorFont);
+    top->addWidget(memo_, 1);
+    connect(memo_, &QPlainTextEdit::textChanged, this,
+            [this] { model_->setBody(memoLines(memo_)); });
+
+    QMenu* editMenu = bar->addMenu(tr8(u8"編集(&E)"));
+    editMenu->setObjectName("Edit1");
+    buildEditMenu(editMenu, memo_, title_, kind != WriterKind::Upload);
+
+    const QFontMetrics fm(editorFont);
+    resize(fm.horizontalAdvance(rulerText()) + 60, 480);
+}
+
+void TWriteForm::writerChanged() {
+    const WriterModel& m = *model_;
+    setWindowTitle(toQ(m.caption()));
+    showText(netName_, m.NetName());
+    showText(boardname_, m.boardname());
+    showText(resNo_, m.RESNO());
+    showText(title_, m.title());
+    showText(sendId_, m.SendId());
+    showText(fName_, m.FName());
+    if (titleLabel_)
+        titleLabel_->setText(toQ(m.titleLabel()));
+    if (bmail_ && bmail_->isChecked() != m.BMAIL()) {
+        const QSignalBlocker block(bmail_);
+        bmail_->setChecked(m.BMAIL());
+    }
+    const QSignalBlocker block(memo_);
+    showMemoLines(memo_, m.body());
+}
+
+void TWriteForm::bringToFront() {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->raise();
+        sub->activateWindow();
+    }
+    raise();
+    activateWindow();
+}
+
+void TWriteForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (shownOnce_)
+        return;
+    shownOnce_ = true;
+    // The user starts in the first field there is to type in, never in the net's name.
+    if (model_->kind() == WriterKind::Reply)
+        memo_->setFocus();
+    else
+        title_->setFocus();
+    switch (model_->kind()) {
+    case WriterKind::Reply:
+        model_->FormShow(ctx_.macro.replySlot());
+        break;
+    case WriterKind::NewMessage:
+    case WriterKind::Upload:
+        model_->FormShow(ctx_.macro.newSlot());
+        break;
+    case WriterKind::Mail:
+        model_->FormShow(ctx_.macro.mailSlot());
+        break;
+    }
+}
+
+void TWriteForm::closeEvent(QCloseEvent* event) {
+    if (model_->FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TWriteForm::closeWindow() {
+    // Inside the work area the sub-window is closed, which closes this window first.
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void TWriteForm::Button1Click() {
+    model_->up();
+    closeWindow();
+}
+
+void TWriteForm::K3Click() {
+    model_->discard();
+    closeWindow();
+}
+
+void TWriteForm::Button2Click() {
+    const bool mail = model_->kind() == WriterKind::Mail;
+    const QString chosen = chooseFile_(mail ? tr8(u8"アップロードするファイルの指定")
+                                            : tr8(u8"アップロードファイルの指定"));
+    if (chosen.isEmpty())
+        return;
+    if (mail)
+        model_->setTitle(fromQ(chosen));
+    else
+        model_->setFName(fromQ(chosen));
+    writerChanged();
+}
+
+} // namespace writers
