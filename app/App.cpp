@@ -12,6 +12,7 @@
 #include "store/TErrorLogForm.h"
 #include "store/TLogEditForm.h"
 #include "store/TNamaLogForm.h"
+#include "transfer/TProtForm.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/QtText.h"
@@ -24,6 +25,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -57,6 +61,7 @@ App::App(const std::string& demoFixture)
         }
     }
     vazevForm_ = std::make_unique<engine::TVazevForm>(vazev_);
+    wireTransfer();
     {
         QAction* a = frame_->action("ConnectButton");
         if (a) {
@@ -128,6 +133,29 @@ App::App(const std::string& demoFixture)
 }
 
 App::~App() = default;
+
+// The file transfer: the engine starts it from its rules, and the terminal's "M-DOWN" and
+// "M-UP" start it by hand.
+void App::wireTransfer() {
+    protForm_ = std::make_unique<transfer::TProtForm>(transfer_.model());
+    vazev_.setTransfer(&transfer_);
+    vazevForm_->setManualTransfer([this] { transfer_.startDownload(); },
+                                  [this] { chooseUpload(); });
+}
+
+// "M-UP": the file dialog, which must not move the data folder, then the upload. The path
+// goes as Shift-JIS text when it can be one (the host is told the name in Shift-JIS), else
+// as the disk spells it.
+void App::chooseUpload() {
+    const QString cwd = QDir::currentPath();
+    const QString file =
+        QFileDialog::getOpenFileName(vazevForm_.get(), ui::tr8(u8"アップロードファイルの指定"));
+    QDir::setCurrent(cwd);
+    if (file.isEmpty())
+        return;
+    const std::string sjis = ui::fromQ(file);
+    transfer_.startUpload(ui::toQ(sjis) == file ? sjis : QFile::encodeName(file).toStdString());
+}
 
 void App::show() {
     frame_->showMaximized();

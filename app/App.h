@@ -15,6 +15,7 @@
 #include "shell/SettingModel.h"
 #include "store/ConvModel.h"
 #include "store/LogEditModel.h"
+#include "transfer/EngineTransfer.h"
 #include "ui/QtLoop.h"
 #include "writers/ReserveEditor.h"
 #include "writers/TextStyleModel.h"
@@ -41,6 +42,9 @@ namespace writers {
 class TSendTxtEditForm;
 class TTextStyleForm;
 } // namespace writers
+namespace transfer {
+class TProtForm;
+}
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -72,6 +76,7 @@ public:
     macro::TMacroForm& macroWindow() { return *macro_; }
     engine::TVazevForm& terminal() { return *vazevForm_; }
     engine::VazevModel& engine() { return vazev_; }
+    transfer::TProtForm& transferWindow() { return *protForm_; }
     base::ErrorLog& errorLog() { return errorLog_; }
 
     // Desktop
@@ -145,6 +150,9 @@ public:
     void hideReserveEditor() override;
 
 private:
+    void wireTransfer();
+    void chooseUpload();
+
     ui::QtLoop loop_;
     shell::NetList nets_;
     shell::FrameModel frameModel_;
@@ -177,6 +185,9 @@ private:
     std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
     macro::TimerModel timerModel_;
     std::unique_ptr<macro::TTimerSetForm> timerForm_;
+    // The MLINK transfer over the terminal, and its window (created last, as at start-up).
+    transfer::EngineTransfer transfer_{vazev_, "."};
+    std::unique_ptr<transfer::TProtForm> protForm_;
 };
 
 } // namespace app

@@ -64,6 +64,7 @@ Runner::Runner(Options options)
       stopWatch_(loop_, 100, [this] { checkStopRequest(); }) {
     port_.attach(&vazev_);
     vazev_.setView(this);
+    vazev_.setTransfer(&transfer_);
     if (!options_.simFixture.empty()) {
         try {
             simPeer_ =

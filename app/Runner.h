@@ -17,6 +17,7 @@
 #include "shell/SettingModel.h"
 #include "store/ConvModel.h"
 #include "store/LogEditModel.h"
+#include "transfer/EngineTransfer.h"
 
 #include <cstdio>
 #include <memory>
@@ -105,6 +106,7 @@ private:
     // (the mail box) are answered No.
     store::LogEditModel logEdit_;
     store::ConvModel conv_;
+    transfer::EngineTransfer transfer_{vazev_, "."};
     base::Timer stopWatch_;
     bool stopping_ = false;
     bool finished_ = false;
