@@ -170,6 +170,19 @@ TEST_P(EveryReservation, IsCarriedOutAndLeavesTheNetMacEmptyOfReservations) {
                                 n.compare(7, 4, ".LOG") == 0 && e.file_size() > 0);
     }
     EXPECT_TRUE(archived);
+    // ... and was imported into the store: new messages, lists, the members, mail.
+    const auto text = [&](const std::string& f) {
+        try {
+            return base::readFile(r.data + "/E2E/" + f);
+        } catch (const base::FileError&) {
+            return std::string();
+        }
+    };
+    EXPECT_NE(text("MBOARD01.DAT").find("Message  #"), std::string::npos);
+    EXPECT_NE(text("MBOARD.LST").find("0001"), std::string::npos) << text("MBOARD.LST");
+    EXPECT_NE(text("MEMBOR.LST").find("TARNO002"), std::string::npos);
+    EXPECT_NE(text("MAIL.DAT").find("Private Message is from: TARNO002"), std::string::npos);
+    EXPECT_NE(text("MBOARD01.LST"), "");
 
     const std::string rec = r.hostRecord();
     EXPECT_NE(rec.find("POST reply board=1 (1) to=2 saved=yes"), std::string::npos) << rec;
