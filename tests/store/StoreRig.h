@@ -14,6 +14,7 @@
 #include "store/ConvModel.h"
 #include "store/LogEditModel.h"
 #include "tests/macro/RecordingMacroHost.h"
+#include "tests/support/SimPort.h"
 #include "tests/support/TempDir.h"
 
 #include <memory>
@@ -103,34 +104,6 @@ struct ImportRig {
     }
 };
 
-// The engine's line, carried to the simulator and back through the loop, so neither side
-// is re-entered by the other.
-struct SimPort : engine::EnginePort {
-    base::EventLoop& loop;
-    sim::Simulator& sim;
-    bool opened = false;
-    SimPort(base::EventLoop& l, sim::Simulator& s) : loop(l), sim(s) {}
-    bool open(int, int) override {
-        opened = true;
-        sim.attach();
-        return true;
-    }
-    void close() override {
-        if (opened)
-            sim.dtrDropped();
-        opened = false;
-    }
-    bool isOpen() const override { return opened; }
-    void write(std::string_view bytes) override {
-        if (!opened)
-            return;
-        std::string b(bytes);
-        loop.post([this, b] {
-            if (opened)
-                sim.receive(b);
-        });
-    }
-};
 
 // The end of the run hands the table to the import, as the program does.
 struct ImportingRunHost : engine::RunHost {
@@ -154,7 +127,7 @@ struct RunRig : ImportRig {
     RecordingMacroHost macroHost;
     macro::MacroModel macro{nets, macroHost, dir.path()};
     std::unique_ptr<sim::Simulator> simulator;
-    std::unique_ptr<SimPort> port;
+    std::unique_ptr<testing_support::SimPort> port;
     ImportingRunHost runHost;
     std::unique_ptr<engine::VazevModel> engine;
 
@@ -165,16 +138,11 @@ struct RunRig : ImportRig {
         sim::DataSet data = sim::loadFixture(std::string(TARNO_SOURCE_DIR) + "/data/demo");
         std::erase_if(data.mail, [](const sim::Mail& m) { return m.binary; });
         simulator = std::make_unique<sim::Simulator>(loop, std::move(data), options);
-        port = std::make_unique<SimPort>(loop, *simulator);
+        port = std::make_unique<testing_support::SimPort>(loop, *simulator);
         runHost.conv = &conv;
         engine = std::make_unique<engine::VazevModel>(engine::VazevModel::Deps{
             loop, *port, nets, modems, macro, errors, runHost, dir.path()});
-        simulator->setOutput([this](std::string_view b) {
-            std::string bytes(b);
-            loop.post([this, bytes] { engine->Comm1CommReceive(bytes); });
-        });
-        simulator->setCarrier(
-            [this](bool on) { loop.post([this, on] { engine->Comm1CommEvent(on); }); });
+        port->connect(*engine);
     }
 
     // Runs the net with this NET.MAC until the run has ended and been imported; false when
