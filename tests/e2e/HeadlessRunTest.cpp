@@ -253,10 +253,10 @@ TEST(HeadlessRun, ADirectLineNeedsNoModem) {
     r.startHost(true, {"--direct"});
     ASSERT_EQ(r.run(), 0) << r.err << r.out;
     EXPECT_NE(r.out.find(" ダイレクト接続しました."), std::string::npos) << r.out;
-    EXPECT_FALSE(r.netMacHas("MDOWN :1#1"));
+    EXPECT_FALSE(r.netMacHas("MDOWN :1#1")) << r.out;
     const std::string rec = r.hostRecord();
-    EXPECT_EQ(rec.find("DIAL "), std::string::npos);
-    EXPECT_NE(rec.find("LOGIN TARNO001"), std::string::npos);
+    EXPECT_EQ(rec.find("DIAL "), std::string::npos) << rec.substr(0, 3000);
+    EXPECT_NE(rec.find("LOGIN TARNO001"), std::string::npos) << rec.substr(0, 3000) << r.out;
 }
 
 TEST(HeadlessRun, APortThatWillNotOpenFails) {
