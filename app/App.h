@@ -19,7 +19,7 @@
 #include "ui/QtLoop.h"
 #include "writers/ReserveEditor.h"
 #include "writers/TextStyleModel.h"
-#include "writers/WriterWidgets.h"
+#include "writers/TWriteForm.h"
 
 #include <memory>
 
