@@ -13,12 +13,14 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "store/ConvModel.h"
+#include "store/LogEditModel.h"
 #include "transfer/EngineTransfer.h"
 #include "ui/QtLoop.h"
 #include "viewers/ViewerHost.h"
 #include "writers/ReserveEditor.h"
 #include "writers/TextStyleModel.h"
-#include "writers/WriterWidgets.h"
+#include "writers/TWriteForm.h"
 
 #include <memory>
 
@@ -32,6 +34,11 @@ class TTimerSetForm;
 namespace sim {
 class SimLinePeer;
 }
+namespace store {
+class TErrorLogForm;
+class TLogEditForm;
+class TNamaLogForm;
+} // namespace store
 namespace writers {
 class TSendTxtEditForm;
 class TTextStyleForm;
@@ -58,6 +65,7 @@ class App : public shell::Desktop,
             public writers::TextStyleHost,
             public writers::ReserveEditorHost,
             public macro::TimerHost,
+            public store::ImportHost,
             public viewers::ViewerHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
@@ -108,6 +116,24 @@ public:
     // TimerHost
     bool mayStartRun() override;
 
+    // The board store: the import, the reorganiser and the two log windows.
+    void showLogEdit() override;
+    void hideErrorLog() override;
+    void importLog(const base::Lines& lines) override;
+    void progressMax(int max) override;
+    void progress(int line) override;
+    void status(const std::string& sjisText) override;
+    void repaint() override;
+    void openReorganiser() override;
+    void reorganiserChanged() override;
+    void closeReorganiser() override;
+    void NetNoChange() override;
+    void openMailBox() override;
+    void selectNet(int net) override;
+    store::TLogEditForm& logEditWindow() { return *logEditForm_; }
+    store::TErrorLogForm& errorLogWindow() { return *errorLogForm_; }
+    store::TNamaLogForm& rawLogWindow() { return *namaLogForm_; }
+
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
 
@@ -135,10 +161,10 @@ public:
     void openArticleList() override;
     void showMemberList() override;
     void openMailViewer() override;
-    // ViewerHost (warn and ask are the Desktop's)
+    // ViewerHost (warn and ask are the Desktop's, showMemberList the net manager's)
     void sorry(const std::string& sjisText) override;
-    void status(const std::string& sjisText) override;
-    void progress(int percent) override;
+    void showStatus(const std::string& sjisText) override;
+    void showProgress(int percent) override;
 
 private:
     void wireViewers();
@@ -160,6 +186,13 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+    store::LogEditModel logEditModel_;
+    store::ConvModel convModel_;
+    std::unique_ptr<store::TLogEditForm> logEditForm_;
+    std::unique_ptr<store::TErrorLogForm> errorLogForm_;
+    std::unique_ptr<store::TNamaLogForm> namaLogForm_;
+    int progressMax_ = 0;
+    int progressPercent_ = -1;
 
     writers::WriterContext writerContext();
     void openWriter(QWidget* writer);

@@ -5,6 +5,7 @@
 #include "base/LineFile.h"
 #include "base/VirtualLoop.h"
 #include "bench/Bench.h"
+#include "bench/NullHosts.h"
 #include "engine/VazevModel.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
@@ -16,27 +17,6 @@
 
 namespace {
 
-struct NullPort : engine::EnginePort {
-    bool open_ = false;
-    bool open(int, int) override { return open_ = true; }
-    void close() override { open_ = false; }
-    bool isOpen() const override { return open_; }
-    void write(std::string_view) override {}
-};
-
-struct NullRunHost : engine::RunHost {
-    bool LogConv(const std::vector<std::string>&, int, int) override { return true; }
-};
-
-struct NullMacroHost : macro::MacroHost {
-    void warn(const std::string&) override {}
-    void setMainNetSelector(const std::vector<std::string>&, int) override {}
-    void selectMainNet(int) override {}
-    void showSettings(shell::SettingPage) override {}
-    void showAbout() override {}
-    void hideMacroWindow() override {}
-    bool provides(macro::Feature f) const override { return f == macro::Feature::Run; }
-};
 
 // Everything a run needs, on a folder of its own.
 struct Rig {
@@ -44,17 +24,18 @@ struct Rig {
     base::VirtualLoop loop;
     shell::NetList nets;
     shell::ModemSettings modems = shell::defaultModemSettings();
-    NullMacroHost macroHost;
+    bench::NullMacroHost macroHost;
     macro::MacroModel macro;
     base::ErrorLog errors;
-    NullPort port;
-    NullRunHost host;
+    bench::NullPort port{false};
+    bench::NullRunHost host;
     engine::VazevModel model;
 
     explicit Rig(const std::string& folder)
         : dir(folder), nets(folder, {"B", "BENCH", "999", "0", "ID", "PW", "H", "KTBBS", "", ""}),
           macro(nets, macroHost, folder), errors(folder + "/ERROR.LOG"),
           model({loop, port, nets, modems, macro, errors, host, folder}) {
+        macroHost.runs = true;
         base::makeDirs(folder + "/BENCH");
         base::replaceLines(folder + "/BENCH/NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});
         macro.FormShow();

@@ -5,6 +5,7 @@
 #include "base/LineFile.h"
 #include "base/VirtualLoop.h"
 #include "bench/Bench.h"
+#include "bench/NullHosts.h"
 #include "engine/VazevModel.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
@@ -17,26 +18,6 @@
 
 namespace {
 
-struct NullPort : engine::EnginePort {
-    bool open(int, int) override { return true; }
-    void close() override {}
-    bool isOpen() const override { return true; }
-    void write(std::string_view) override {}
-};
-
-struct NullRunHost : engine::RunHost {
-    bool LogConv(const std::vector<std::string>&, int, int) override { return true; }
-};
-
-struct NullMacroHost : macro::MacroHost {
-    void warn(const std::string&) override {}
-    void setMainNetSelector(const std::vector<std::string>&, int) override {}
-    void selectMainNet(int) override {}
-    void showSettings(shell::SettingPage) override {}
-    void showAbout() override {}
-    void hideMacroWindow() override {}
-    bool provides(macro::Feature) const override { return false; }
-};
 
 constexpr size_t kSize = 16u << 20;
 constexpr size_t kBlock = 4096;
@@ -45,11 +26,11 @@ struct Rig {
     base::VirtualLoop loop;
     shell::NetList nets;
     shell::ModemSettings modems = shell::defaultModemSettings();
-    NullMacroHost macroHost;
+    bench::NullMacroHost macroHost;
     macro::MacroModel macro;
     base::ErrorLog errors;
-    NullPort port;
-    NullRunHost host;
+    bench::NullPort port{true};
+    bench::NullRunHost host;
     engine::VazevModel model;
     transfer::EngineTransfer transfer;
 

@@ -28,8 +28,8 @@ struct QuietViewerHost : viewers::ViewerHost {
     void warn(const std::string&) override {}
     bool ask(const std::string&) override { return true; }
     void sorry(const std::string&) override { ++sorries; }
-    void status(const std::string&) override {}
-    void progress(int) override {}
+    void showStatus(const std::string&) override {}
+    void showProgress(int) override {}
 };
 
 // A board as the import writes it: every third message answers an earlier one.

@@ -225,8 +225,8 @@ void BoardModel::loadBoard() {
     const std::string line = board_ >= 0 ? boardLines_[static_cast<size_t>(board_)] : std::string();
     if (net_ >= 0)
         caption_ = sj(u8"メッセージボード [") + netNames_[static_cast<size_t>(net_)] + "] [" + line + "]";
-    host_.status(sj(u8"読み込み中です.") + line);
-    host_.progress(0);
+    host_.showStatus(sj(u8"読み込み中です.") + line);
+    host_.showProgress(0);
     messages_.clear();
     list_.clear();
     ++loadCount_;
@@ -337,8 +337,8 @@ void BoardModel::loadBoard() {
         host_.warn(text);
     }
     year_ = std::clamp(year_, yearMin_, yearMax_);
-    host_.status(sj(u8"読み込み完了しました."));
-    host_.progress(100);
+    host_.showStatus(sj(u8"読み込み完了しました."));
+    host_.showProgress(100);
     notify();
 }
 

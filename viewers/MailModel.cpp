@@ -36,8 +36,8 @@ void MailModel::load() {
         notify();
         return;
     }
-    host_.status(sj(u8"読み込み中です.") + netNames_[static_cast<size_t>(net_)]);
-    host_.progress(0);
+    host_.showStatus(sj(u8"読み込み中です.") + netNames_[static_cast<size_t>(net_)]);
+    host_.showProgress(0);
 
     struct Mail {
         std::string text, sender, subject;
@@ -81,8 +81,8 @@ void MailModel::load() {
                    sj(u8" 通を表示します．"));
     if (!list_.empty())
         ListBox1Click(static_cast<int>(list_.size()) - 1);
-    host_.status(sj(u8"読み込み完了しました."));
-    host_.progress(100);
+    host_.showStatus(sj(u8"読み込み完了しました."));
+    host_.showProgress(100);
     notify();
 }
 

@@ -16,8 +16,8 @@ public:
     // A box titled "ごめんなさい" (nothing further to go to).
     virtual void sorry(const std::string& sjisText) = 0;
     // The main window's status text and progress bar (0-100).
-    virtual void status(const std::string& sjisText) = 0;
-    virtual void progress(int percent) = 0;
+    virtual void showStatus(const std::string& sjisText) = 0;
+    virtual void showProgress(int percent) = 0;
     // Shows the member list window (the mail viewer's "新規").
     virtual void showMemberList() {}
 };

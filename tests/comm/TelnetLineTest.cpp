@@ -1,9 +1,12 @@
 // A TComm on "telnet:" against a small telnet host that the test plays on a loopback socket.
 #include "tests/comm/LineFixtures.h"
 #include "tests/comm/TelnetBytes.h"
+#include "tests/support/Process.h"
 
+#include <cstdlib>
 #include <sys/socket.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace comm;
 using namespace comm::telnet;
@@ -143,4 +146,42 @@ TEST(TelnetLine, OnlyTelnetIsANetworkLine) {
     p.comm.Open();
     EXPECT_FALSE(p.comm.isNetworkLine());
     EXPECT_EQ(p.comm.deviceName(), listener.device);
+}
+
+// A real telnet server from Debian (inetutils-telnetd, handed each connection by socat):
+// the negotiation ends and its login prompt arrives with no stray byte of it in the text.
+TEST(TelnetLine, ARealTelnetServerGreetsWithACleanLoginPrompt) {
+    // ./run test unpacks Debian's telnetd into the build folder and names it here.
+    const char* given = std::getenv("TARNO_TELNETD");
+    const std::string telnetd = given && *given ? given : "/usr/sbin/telnetd";
+    if (::access(telnetd.c_str(), X_OK) != 0 || ::access("/usr/bin/socat", X_OK) != 0)
+        GTEST_SKIP() << "telnetd or socat is not there (./run test provides both)";
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "telnetd needs root to start a login";
+    std::string device;
+    {
+        Listener free("telnet:"); // a free port, taken over by socat below
+        device = free.device;
+    }
+    const std::string port = device.substr(device.rfind(':') + 1);
+    testing_support::Process server({"/usr/bin/socat", "-d", "-d",
+                                     "TCP-LISTEN:" + port + ",bind=127.0.0.1,reuseaddr",
+                                     "EXEC:" + telnetd + " -h,nofork"});
+    ASSERT_TRUE(server.started());
+    ASSERT_TRUE(server.readErr("listening on", 10000)) << server.err;
+
+    Port p(device);
+    p.comm.setEventMask({evRlsd});
+    Recorder rec(p.comm);
+    p.comm.Open();
+    ASSERT_TRUE(p.comm.isNetworkLine());
+    EXPECT_TRUE(runUntil(p.loop, [&] {
+        return rec.received.find("login: ") != std::string::npos;
+    })) << rec.received;
+    // Only text reached the line: no IAC, no option byte, no subnegotiation.
+    for (unsigned char c : rec.received)
+        EXPECT_TRUE(c == '\r' || c == '\n' || c == '\0' || (c >= 0x20 && c < 0x7F))
+            << "stray byte " << int(c) << " in " << rec.received;
+    EXPECT_TRUE(p.comm.CarrierDetect());
+    p.comm.Close();
 }

@@ -10,6 +10,7 @@
 #include "sim/Simulator.h"
 #include "tests/engine/EngineHarness.h"
 #include "tests/sim/SimClient.h"
+#include "tests/support/SimPort.h"
 #include "transfer/EngineTransfer.h"
 #include "transfer/MlinkHeader.h"
 
@@ -23,29 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct SimPort : engine::EnginePort {
-    base::EventLoop* loop = nullptr;
-    sim::Simulator* sim = nullptr;
-    bool opened = false;
-    std::string sent;
-    bool open(int, int) override {
-        opened = true;
-        sim->attach();
-        return true;
-    }
-    void close() override {
-        if (opened)
-            sim->dtrDropped();
-        opened = false;
-    }
-    bool isOpen() const override { return opened; }
-    void write(std::string_view b) override {
-        if (!opened)
-            return;
-        sent.append(b);
-        loop->post([this, bytes = std::string(b)] { sim->receive(bytes); });
-    }
-};
 
 std::string fileContent(size_t n) {
     std::string s;
@@ -62,7 +40,7 @@ struct SimRun {
     RecordingMacroHost macroHost;
     macro::MacroModel macro{nets, macroHost, dir.path()};
     base::ErrorLog errors{dir.file("ERROR.LOG")};
-    SimPort port;
+    testing_support::SimPort port;
     engine_test::RecordingRunHost host;
     engine_test::RecordingView view;
     engine::VazevModel model{{loop, port, nets, modems, macro, errors, host, dir.path()}};
@@ -88,12 +66,9 @@ struct SimRun {
                                         {},
                                         fileContent(100000)});
         sim = std::make_unique<sim::Simulator>(loop, std::move(data), options);
-        sim->setOutput([this](std::string_view b) {
-            loop.post([this, bytes = std::string(b)] { model.Comm1CommReceive(bytes); });
-        });
-        sim->setCarrier([this](bool on) { loop.post([this, on] { model.Comm1CommEvent(on); }); });
         port.loop = &loop;
         port.sim = sim.get();
+        port.connect(model);
         modems[0] = {"M", "ATDT", "ATZ", 30, 1, 38400, false};
         model.setView(&view);
         model.setTransfer(&transfer);

@@ -30,8 +30,8 @@ struct RecordingViewerHost : viewers::ViewerHost {
         return a;
     }
     void sorry(const std::string& t) override { calls.push_back("sorry:" + t); }
-    void status(const std::string& t) override { calls.push_back("status:" + t); }
-    void progress(int p) override { lastProgress = p; }
+    void showStatus(const std::string& t) override { calls.push_back("status:" + t); }
+    void showProgress(int p) override { lastProgress = p; }
     void showMemberList() override { ++memberListShown; }
 
     std::vector<std::string> only(const std::string& kind) const {
