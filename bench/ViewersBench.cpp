@@ -1,16 +1,16 @@
 // Loading a large board into the viewer's reply tree, against reading the same file into
 // lines, for 10,000 and 20,000 messages; then a full run of jumps over the marks.
-#include "bench/Bench.h"
 #include "base/LineFile.h"
 #include "base/Sjis.h"
+#include "bench/Bench.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
 #include "viewers/BoardModel.h"
 
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <random>
+#include <unistd.h>
 
 namespace {
 
@@ -45,8 +45,10 @@ base::Lines board(int count) {
                       i % 28 + 1, i % 60);
         out.push_back(b + base::sj(u8"雑談"));
         if (i % 3 == 0 && i > 1)
-            std::snprintf(b, sizeof b, "Subj: Re:%04d) subject %d",
-                          static_cast<int>(rng() % static_cast<unsigned>(number > 1 ? number - 1 : 1)) + 1, i);
+            std::snprintf(
+                b, sizeof b, "Subj: Re:%04d) subject %d",
+                static_cast<int>(rng() % static_cast<unsigned>(number > 1 ? number - 1 : 1)) + 1,
+                i);
         else
             std::snprintf(b, sizeof b, "Subj: subject %d", i);
         out.push_back(b);
@@ -59,9 +61,9 @@ base::Lines board(int count) {
 } // namespace
 
 int main() {
-    const std::string dir =
-        (std::filesystem::temp_directory_path() / ("tarno-bench-viewers-" + std::to_string(::getpid())))
-            .string();
+    const std::string dir = (std::filesystem::temp_directory_path() /
+                             ("tarno-bench-viewers-" + std::to_string(::getpid())))
+                                .string();
     base::makeDirs(dir + "/NET");
     shell::NetList nets(dir, {"NET", "NET", "999", "0", "ID", "PW", "H", "KTBBS", "", ""});
     QuietMacroHost mh;
@@ -77,9 +79,11 @@ int main() {
         base::replaceLines(dir + "/NET/MBOARD01.DAT", board(sizes[k]));
         QuietViewerHost vh;
         viewers::BoardModel model(macro, nets, vh, base::makeDateTime(2026, 12, 8));
-        const double read = bench::bestSeconds(5, [&] { base::readLines(dir + "/NET/MBOARD01.DAT"); });
+        const double read =
+            bench::bestSeconds(5, [&] { base::readLines(dir + "/NET/MBOARD01.DAT"); });
         t[k] = bench::bestSeconds(5, [&] { model.FormShow(false, true, true); });
-        bench::report("viewers.load_tree_" + std::to_string(sizes[k]), t[k] * 1000, "ms", t[k] / read);
+        bench::report("viewers.load_tree_" + std::to_string(sizes[k]), t[k] * 1000, "ms",
+                      t[k] / read);
         // Every line is marked: walk the whole board with the down jump.
         const double jumps = bench::bestSeconds(1, [&] {
             for (size_t i = 0; i < model.list().size(); ++i)

@@ -102,7 +102,8 @@ bool ArticleListModel::numberInRange(const std::string& text) {
     const int v = base::strToIntDef(text, 0);
     if (v >= 1 && v <= max)
         return true;
-    host_.warn(sj(u8"番号は 1 から ") + std::to_string(max) + sj(u8" までです．予約しませんでした．"));
+    host_.warn(sj(u8"番号は 1 から ") + std::to_string(max) +
+               sj(u8" までです．予約しませんでした．"));
     return false;
 }
 

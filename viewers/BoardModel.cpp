@@ -20,7 +20,8 @@ bool isHeader(std::string_view s) {
 }
 
 bool isDigits(std::string_view s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string seqText(int seq) {
@@ -216,7 +217,8 @@ void BoardModel::setDay(int d) {
 // Written as the hosts write dates, without leading zeros: 2026-12-5 is "26/12/5", read
 // back through the two-digit year window.
 void BoardModel::rewriteSetdate() {
-    setdate_ = std::to_string(year_ % 100) + "/" + std::to_string(month_) + "/" + std::to_string(day_);
+    setdate_ =
+        std::to_string(year_ % 100) + "/" + std::to_string(month_) + "/" + std::to_string(day_);
 }
 
 // --- Loading ---
@@ -224,7 +226,8 @@ void BoardModel::rewriteSetdate() {
 void BoardModel::loadBoard() {
     const std::string line = board_ >= 0 ? boardLines_[static_cast<size_t>(board_)] : std::string();
     if (net_ >= 0)
-        caption_ = sj(u8"メッセージボード [") + netNames_[static_cast<size_t>(net_)] + "] [" + line + "]";
+        caption_ =
+            sj(u8"メッセージボード [") + netNames_[static_cast<size_t>(net_)] + "] [" + line + "]";
     host_.showStatus(sj(u8"読み込み中です.") + line);
     host_.showProgress(0);
     messages_.clear();
@@ -262,8 +265,8 @@ void BoardModel::loadBoard() {
         const int seq = static_cast<int>(m) + 1;
         const int article = articleOf(h);
         const std::string n = copy(h, 11, 4);
-        const std::string head = (isDigits(n) ? four(std::stoi(n)) : n) + "-" +
-                                 copy(h + std::string(25, ' '), 24, 21);
+        const std::string head =
+            (isDigits(n) ? four(std::stoi(n)) : n) + "-" + copy(h + std::string(25, ' '), 24, 21);
         char mark = mode_ == BrowseMode::All ? '*' : '_';
         const std::string& word = searchword_;
         const bool search = mode_ == BrowseMode::Search;
@@ -307,7 +310,8 @@ void BoardModel::loadBoard() {
                 parent = 0;
             const int d = std::min(depth[static_cast<size_t>(parent)] + 1, kMaxDepth);
             depth[static_cast<size_t>(article)] = d;
-            std::string p = copy(prefix[static_cast<size_t>(parent)] + std::string(52, ' '), 1, 2 * d);
+            std::string p =
+                copy(prefix[static_cast<size_t>(parent)] + std::string(52, ' '), 1, 2 * d);
             std::string& pp = prefix[static_cast<size_t>(parent)];
             if (replies[static_cast<size_t>(parent)] == 0) {
                 pp = p + sj(u8"└");
@@ -317,7 +321,8 @@ void BoardModel::loadBoard() {
                 prefix[static_cast<size_t>(article)] = p + sj(u8"│");
             }
             ++replies[static_cast<size_t>(parent)];
-            entries.push_back({std::string(1, mark) + seqText(seq) + pp + head + " " + copy(subj, 6, 50), seq});
+            entries.push_back(
+                {std::string(1, mark) + seqText(seq) + pp + head + " " + copy(subj, 6, 50), seq});
             const int under = lastNode[static_cast<size_t>(parent)];
             node = tree.add(entry, under, under < 0);
         }
@@ -360,7 +365,8 @@ void BoardModel::ListBox1Click(int index) {
 std::string BoardModel::memoText() const {
     if (selected_ < 0)
         return {};
-    const Message& m = messages_[static_cast<size_t>(list_[static_cast<size_t>(selected_)].seq - 1)];
+    const Message& m =
+        messages_[static_cast<size_t>(list_[static_cast<size_t>(selected_)].seq - 1)];
     return m.deleted ? std::string() : base::joinLines(m.lines);
 }
 
@@ -434,7 +440,8 @@ std::string BoardModel::writerBoardName() const {
 void BoardModel::ResButtonClick() {
     if (!resEnabled_ || net_ < 0)
         return;
-    const Message& m = messages_[static_cast<size_t>(list_[static_cast<size_t>(selected_)].seq - 1)];
+    const Message& m =
+        messages_[static_cast<size_t>(list_[static_cast<size_t>(selected_)].seq - 1)];
     macro::ReplySlot& s = macro_.replySlot();
     s.ResNetNo = std::to_string(net_);
     s.ResNetName = netNames_[static_cast<size_t>(net_)];
@@ -472,7 +479,8 @@ bool BoardModel::deleteArticle() {
     Message& msg = messages_[static_cast<size_t>(seq - 1)];
     int occurrence = 0;
     for (int s = 0; s < seq - 1; ++s)
-        if (!messages_[static_cast<size_t>(s)].deleted && messages_[static_cast<size_t>(s)].lines == msg.lines)
+        if (!messages_[static_cast<size_t>(s)].deleted &&
+            messages_[static_cast<size_t>(s)].lines == msg.lines)
             ++occurrence;
 
     const std::string path = boardFile();
@@ -494,7 +502,8 @@ bool BoardModel::deleteArticle() {
         size_t end = i + 1;
         while (end < now.size() && !isHeader(now[end]))
             ++end;
-        if (end - i == msg.lines.size() && std::equal(msg.lines.begin(), msg.lines.end(), now.begin() + static_cast<long>(i))) {
+        if (end - i == msg.lines.size() &&
+            std::equal(msg.lines.begin(), msg.lines.end(), now.begin() + static_cast<long>(i))) {
             if (occurrence-- == 0) {
                 start = i;
                 found = true;

@@ -102,7 +102,7 @@ void TDownLoadForm::articleListChanged() {
         board_->addItems(ui::toQList(model_.boardLines()));
         board_->setCurrentIndex(model_.board());
         if (const QStringList lines = ui::toQList(model_.list()); shownLines_ != lines) {
-        shownLines_ = lines;
+            shownLines_ = lines;
             list_->clear();
             list_->addItems(lines);
         }

@@ -38,7 +38,8 @@ TMailForm::TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& ti
     resAction_ = action->addAction(tr8(u8"レス(&R)"));
     resAction_->setObjectName("K3");
     action->addAction(tr8(u8"新規書き込み(&W)"))->setEnabled(false);
-    connect(action, &QMenu::aboutToShow, this, [this] { resAction_->setEnabled(model_.resEnabled()); });
+    connect(action, &QMenu::aboutToShow, this,
+            [this] { resAction_->setEnabled(model_.resEnabled()); });
     connect(resAction_, &QAction::triggered, this, [this] { model_.ResButtonClick(); });
 
     auto* panel = new QWidget(this);

@@ -83,8 +83,10 @@ void TMessageBoardForm::build(const BoardViewerSetup& setup) {
     row1->addWidget(newButton_);
 
     newMode_ = static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"新規"), panel), "NewMode"));
-    allMode_ = static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"すべて"), panel), "allmode"));
-    dateMode_ = static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"日付"), panel), "datemode"));
+    allMode_ =
+        static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"すべて"), panel), "allmode"));
+    dateMode_ =
+        static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"日付"), panel), "datemode"));
     searchMode_ =
         static_cast<QRadioButton*>(named(new QRadioButton(tr8(u8"検索"), panel), "searchmode"));
     auto* group = new QButtonGroup(panel);
@@ -210,30 +212,44 @@ void TMessageBoardForm::buildMenus(QMenu* edit, QMenu* jump, QMenu* action) {
                 editFn(e);
         };
     };
-    connect(cut, &QAction::triggered, this, onTarget([](QPlainTextEdit*) {}, [](QLineEdit* e) { e->cut(); }));
+    connect(cut, &QAction::triggered, this,
+            onTarget([](QPlainTextEdit*) {}, [](QLineEdit* e) { e->cut(); }));
     connect(copy, &QAction::triggered, this,
             onTarget([](QPlainTextEdit* m) { m->copy(); }, [](QLineEdit* e) { e->copy(); }));
     connect(paste, &QAction::triggered, this,
             onTarget([](QPlainTextEdit*) {}, [](QLineEdit* e) { e->paste(); }));
-    connect(del, &QAction::triggered, this, onTarget([](QPlainTextEdit*) {}, [](QLineEdit* e) { e->del(); }));
-    connect(all, &QAction::triggered, this,
-            onTarget([](QPlainTextEdit* m) { m->selectAll(); }, [](QLineEdit* e) { e->selectAll(); }));
+    connect(del, &QAction::triggered, this,
+            onTarget([](QPlainTextEdit*) {}, [](QLineEdit* e) { e->del(); }));
+    connect(
+        all, &QAction::triggered, this,
+        onTarget([](QPlainTextEdit* m) { m->selectAll(); }, [](QLineEdit* e) { e->selectAll(); }));
     connect(deleteArticle_, &QAction::triggered, this, [this] { model_.deleteArticle(); });
 
-    connect(add(jump, "PrevArticle", tr8(u8"前のアーティクル"), QKeySequence(Qt::CTRL | Qt::Key_Up)),
-            &QAction::triggered, up_, [this] { up_->setFocus(); up_->click(); });
-    connect(add(jump, "NextArticle", tr8(u8"次のアーティクル"), QKeySequence(Qt::CTRL | Qt::Key_Down)),
-            &QAction::triggered, down_, [this] { down_->setFocus(); down_->click(); });
-    connect(add(jump, "PrevLine", tr8(u8"すぐ前のアーティクル"), QKeySequence(Qt::ALT | Qt::Key_Up)),
-            &QAction::triggered, this, [this] { model_.previousLine(); });
-    connect(add(jump, "NextLine", tr8(u8"すぐ次のアーティクル"), QKeySequence(Qt::ALT | Qt::Key_Down)),
-            &QAction::triggered, this, [this] { model_.nextLine(); });
+    connect(
+        add(jump, "PrevArticle", tr8(u8"前のアーティクル"), QKeySequence(Qt::CTRL | Qt::Key_Up)),
+        &QAction::triggered, up_, [this] {
+            up_->setFocus();
+            up_->click();
+        });
+    connect(
+        add(jump, "NextArticle", tr8(u8"次のアーティクル"), QKeySequence(Qt::CTRL | Qt::Key_Down)),
+        &QAction::triggered, down_, [this] {
+            down_->setFocus();
+            down_->click();
+        });
+    connect(
+        add(jump, "PrevLine", tr8(u8"すぐ前のアーティクル"), QKeySequence(Qt::ALT | Qt::Key_Up)),
+        &QAction::triggered, this, [this] { model_.previousLine(); });
+    connect(
+        add(jump, "NextLine", tr8(u8"すぐ次のアーティクル"), QKeySequence(Qt::ALT | Qt::Key_Down)),
+        &QAction::triggered, this, [this] { model_.nextLine(); });
 
     resAction_ = add(action, "ResAction", tr8(u8"レス(&R)"), {});
     connect(resAction_, &QAction::triggered, this, [this] { model_.ResButtonClick(); });
     connect(add(action, "NewAction", tr8(u8"新規書き込み(&W)"), {}), &QAction::triggered, this,
             [this] { model_.Button1Click(); });
-    connect(action, &QMenu::aboutToShow, this, [this] { resAction_->setEnabled(model_.resEnabled()); });
+    connect(action, &QMenu::aboutToShow, this,
+            [this] { resAction_->setEnabled(model_.resEnabled()); });
 }
 
 QWidget* TMessageBoardForm::editTarget() const {
@@ -266,10 +282,18 @@ void TMessageBoardForm::boardChanged() {
     }
     fileKind_->setText(QString::fromLatin1(model_.fileKind().c_str()));
     switch (model_.mode()) {
-    case BrowseMode::New: newMode_->setChecked(true); break;
-    case BrowseMode::All: allMode_->setChecked(true); break;
-    case BrowseMode::Date: dateMode_->setChecked(true); break;
-    case BrowseMode::Search: searchMode_->setChecked(true); break;
+    case BrowseMode::New:
+        newMode_->setChecked(true);
+        break;
+    case BrowseMode::All:
+        allMode_->setChecked(true);
+        break;
+    case BrowseMode::Date:
+        dateMode_->setChecked(true);
+        break;
+    case BrowseMode::Search:
+        searchMode_->setChecked(true);
+        break;
     }
     tree_->setChecked(model_.tree());
     if (!searchword_->hasFocus())

@@ -45,23 +45,21 @@ std::string head(int n, const std::string& author) {
 
 TEST(BoardModel, RepliesStandBelowTheirParentNewestFirstWithTheirGlyphs) {
     Board f;
-    f.write("MBOARD01.DAT",
-            join({message(1, "SYSOP", "26/12/01 10:00:00", "A"),
-                  message(2, "TARNO002", "26/12/02 10:00:00", reply(1, "B")),
-                  message(3, "TARNO003", "26/12/03 10:00:00", reply(1, "C")),
-                  message(4, "TARNO004", "26/12/04 10:00:00", reply(1, "D")),
-                  message(5, "TARNO005", "26/12/04 11:00:00", reply(3, "E"))}));
+    f.write("MBOARD01.DAT", join({message(1, "SYSOP", "26/12/01 10:00:00", "A"),
+                                  message(2, "TARNO002", "26/12/02 10:00:00", reply(1, "B")),
+                                  message(3, "TARNO003", "26/12/03 10:00:00", reply(1, "C")),
+                                  message(4, "TARNO004", "26/12/04 10:00:00", reply(1, "D")),
+                                  message(5, "TARNO005", "26/12/04 11:00:00", reply(3, "E"))}));
     f.open();
     EXPECT_EQ(f.model.caption(), sj(u8"メッセージボード [テストネット] [0001: ZATSU 雑談]"));
     const std::string el = sj(u8"└"), te = sj(u8"├"), bar = sj(u8"│");
-    EXPECT_EQ(f.lines(),
-              (std::vector<std::string>{
-                  "*   1:" + head(1, "SYSOP") + "  A",
-                  "*   4:  " + te + head(4, "TARNO004") + "  Re:0001) D",
-                  "*   3:  " + te + head(3, "TARNO003") + "  Re:0001) C",
-                  "*   5:  " + bar + el + head(5, "TARNO005") + "  Re:0003) E",
-                  "*   2:  " + el + head(2, "TARNO002") + "  Re:0001) B",
-              }));
+    EXPECT_EQ(f.lines(), (std::vector<std::string>{
+                             "*   1:" + head(1, "SYSOP") + "  A",
+                             "*   4:  " + te + head(4, "TARNO004") + "  Re:0001) D",
+                             "*   3:  " + te + head(3, "TARNO003") + "  Re:0001) C",
+                             "*   5:  " + bar + el + head(5, "TARNO005") + "  Re:0003) E",
+                             "*   2:  " + el + head(2, "TARNO002") + "  Re:0001) B",
+                         }));
     // Each line shows its own message.
     f.model.ListBox1Click(3);
     EXPECT_EQ(f.model.memoText().substr(0, 14), "Message  #0005");
@@ -172,7 +170,8 @@ TEST(BoardModel, JumpsGoFromMarkToMarkAcrossBoards) {
     EXPECT_EQ(f.model.selected(), 1);
     EXPECT_EQ(f.model.memoText().substr(0, 14), "Message  #0008");
     f.model.DOWNButtonClick();
-    EXPECT_EQ(f.host.only("sorry"), (std::vector<std::string>{sj(u8"次のアーティクルはありません")}));
+    EXPECT_EQ(f.host.only("sorry"),
+              (std::vector<std::string>{sj(u8"次のアーティクルはありません")}));
     EXPECT_EQ(f.model.board(), 2);
 
     // Up goes back over board 02 (nothing marked) to board 01's marked message.
@@ -216,7 +215,8 @@ TEST(BoardModel, DeletingRewritesTheFileAsItIsNow) {
     EXPECT_EQ(base::readFile(f.file("MBOARD01.DAT")), base::joinLines(join({m3, m4})));
     other.ListBox1Click(1);
     EXPECT_FALSE(other.deleteArticle());
-    EXPECT_EQ(f.host.only("warn").back(), sj(u8"このアーティクルはもうボードのファイルにありません．"));
+    EXPECT_EQ(f.host.only("warn").back(),
+              sj(u8"このアーティクルはもうボードのファイルにありません．"));
     EXPECT_EQ(base::readFile(f.file("MBOARD01.DAT")), base::joinLines(join({m3, m4})));
 }
 
@@ -232,7 +232,8 @@ TEST(BoardModel, ReplyAndNewMessageFillTheHandOverSlots) {
     EXPECT_EQ(r.ResNumber, "0123");
     EXPECT_EQ(r.ResBoard, "ZATSU");
     EXPECT_EQ(r.ResMode, "NEW");
-    EXPECT_EQ(r.ResText, base::joinLines(message(123, "SYSOP", "26/12/01 10:00:00", "hello", {"text"})));
+    EXPECT_EQ(r.ResText,
+              base::joinLines(message(123, "SYSOP", "26/12/01 10:00:00", "hello", {"text"})));
     f.model.boardnameChange(1);
     f.model.Button1Click();
     const macro::NewSlot& n = f.macro.newSlot();

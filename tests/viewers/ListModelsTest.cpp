@@ -28,19 +28,18 @@ base::Lines macFile(const ViewerFixture& f) {
 
 TEST(MailModel, ListsEachMailAndSelectsTheNewest) {
     ViewerFixture f;
-    f.write("MAIL.DAT", join({{"noise before the first mail"},
-                              mail("ABCD0123 Nick", "Hello", {"body 1"}),
-                              mail("SYSOP", sj(u8"お知らせ"),
-                                   {" Private Message is from: inside", "Private Messages here",
-                                    "end"}),
-                              {"Private Message is from: SHORT", "Time: 26/12/07 09:00:00"},
-                              mail("LAST", "third", {})}));
+    f.write("MAIL.DAT",
+            join({{"noise before the first mail"},
+                  mail("ABCD0123 Nick", "Hello", {"body 1"}),
+                  mail("SYSOP", sj(u8"お知らせ"),
+                       {" Private Message is from: inside", "Private Messages here", "end"}),
+                  {"Private Message is from: SHORT", "Time: 26/12/07 09:00:00"},
+                  mail("LAST", "third", {})}));
     f.chooseNet(0);
     MailModel m(f.macro, f.host);
     m.FormShow();
     ASSERT_EQ(m.list().size(), 3u);
-    EXPECT_EQ(m.list()[0].line,
-              "   1| ABCD0123 Nick" + std::string(11, ' ') + " | Hello");
+    EXPECT_EQ(m.list()[0].line, "   1| ABCD0123 Nick" + std::string(11, ' ') + " | Hello");
     // A line that only begins "Private Message", or has the marker after a blank, is body.
     EXPECT_EQ(m.list()[1].line.substr(0, 5), "   2|");
     // The mail without a subject line is numbered but not listed.

@@ -77,8 +77,16 @@ struct ViewerFixture {
 
     static base::Lines netRecords() {
         base::Lines out;
-        const base::Lines a = {base::sj(u8"テストネット"), "TNET", "999", "0", "TARNO001", "PW",
-                               base::sj(u8"たるの"), "KTBBS", "26/12/05 12:00:00", ""};
+        const base::Lines a = {base::sj(u8"テストネット"),
+                               "TNET",
+                               "999",
+                               "0",
+                               "TARNO001",
+                               "PW",
+                               base::sj(u8"たるの"),
+                               "KTBBS",
+                               "26/12/05 12:00:00",
+                               ""};
         const base::Lines b = {"SECOND", "SNET", "999", "0", "ID", "PW", "H", "KTBBS", "", ""};
         out.insert(out.end(), a.begin(), a.end());
         out.insert(out.end(), b.begin(), b.end());

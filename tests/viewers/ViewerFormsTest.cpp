@@ -50,7 +50,8 @@ TEST(TMessageBoardForm, OpenedFromTheNetManagerClickJumpAndDelete) {
     ASSERT_NE(std::find(f.macroHost.calls.begin(), f.macroHost.calls.end(), "boardViewer"),
               f.macroHost.calls.end());
 
-    viewers::TMessageBoardForm form(f.macro, f.nets, f.host, base::makeDateTime(2026, 12, 8), f.setup());
+    viewers::TMessageBoardForm form(f.macro, f.nets, f.host, base::makeDateTime(2026, 12, 8),
+                                    f.setup());
     form.show();
     EXPECT_EQ(form.windowTitle(), toQ(sj(u8"メッセージボード [テストネット] [0001: ZATSU 雑談]")));
     auto* list = child<QListWidget>(form, "ListBox1");
@@ -118,9 +119,9 @@ TEST(TDownLoadForm, ReservingWritesTheNetsMacroFile) {
     ASSERT_TRUE(child<QPushButton>(form, "Down")->isEnabled());
     child<QPushButton>(form, "Down")->click();
     child<QPushButton>(form, "LDown")->click();
-    EXPECT_EQ(base::readFile(f.file("NET.MAC")),
-              base::joinLines({"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :ZATSU#118",
-                               "MLISTDOWN :01#120"}));
+    EXPECT_EQ(
+        base::readFile(f.file("NET.MAC")),
+        base::joinLines({"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :ZATSU#118", "MLISTDOWN :01#120"}));
 }
 
 TEST(TMailForm, ShowsTheNewestMailAndAnswersIt) {
@@ -140,8 +141,8 @@ TEST(TMailForm, ShowsTheNewestMailAndAnswersIt) {
     child<QPushButton>(form, "ResButton")->click();
     EXPECT_EQ(f.macroHost.calls.back(), "mailWriter");
     EXPECT_EQ(f.macro.mailSlot().MailText,
-              base::joinLines({"Private Message is from: SYSOP", "Time: 26/12/06 08:00:00",
-                               "Subj: one"}));
+              base::joinLines(
+                  {"Private Message is from: SYSOP", "Time: 26/12/06 08:00:00", "Subj: one"}));
     child<QPushButton>(form, "Button1")->click();
     EXPECT_EQ(f.host.memberListShown, 1);
 }
