@@ -69,6 +69,11 @@ public:
         return status;
     }
     bool started() const { return pid_ > 0; }
+    // Asks the process to end (SIGTERM).
+    void terminate() {
+        if (pid_ > 0 && !reaped_)
+            ::kill(pid_, SIGTERM);
+    }
 
     std::string err;
 
