@@ -155,6 +155,15 @@ def main():
     prefix = b"".join(bytes([len(v)]) + v for v in values)
     for n in range(4):
         put("textstyle", "style%d" % n, prefix + open(os.path.join(data, "TXTSTY%d.dat" % n), "rb").read())
+    def timer_line(on, net, name, day, hm, wd, flags):
+        n = name.encode("cp932")
+        return (on + "%02d " % net).encode() + n + b" " * (16 - len(n)) + (" %02d %s " % (day, hm)).encode() + \
+            wd.encode("cp932") + b" " * 20 + b"@" + flags.encode()
+    put("timer", "entries", b"\r\n".join([
+        timer_line("o", 5, "ＮＥＴ名称", 1, "12:34", "月曜日", "1011000"),
+        timer_line("x", 0, "ALPHA", 31, "23:59", "土曜日", "0100111"),
+        b"o99 " + b" " * 16 + b" 01 12:34 " + "月曜日".encode("cp932") + b" " * 20 + b"@10110000000",
+        b"garbage line"]) + b"\r\n")
     put("comports", "default", b"/dev/ttyS0\r\n/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n")
     put("comports", "mixed", b"tcp:127.0.0.1:2323\r\n\r\n  \r\nsim:\r\n")
     put("telnet", "negotiation", bytes([9, 255, 251, 1, 255, 253, 3, 255, 250, 24, 1, 255, 240, 9, 255, 255, 13, 0, 13, 10]) + b"\x05\x01\x02\x03\x04\x05hello\r")

@@ -38,8 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             for (int n = in.below(6); n > 0; --n)
                 body.push_back(in.piece());
             base::Lines block = ReserveList::makeBlock(header, body);
-            if (macro::kindOf(block.front()) != macro::BlockKind::None)
-                FUZZ_CHECK(ReserveList::wellFormed(block));
+            if (macro::kindOf(block.front()) == macro::BlockKind::None) {
+                // Not a reservation: the net manager refuses it (it is not well formed).
+                FUZZ_CHECK(!ReserveList::wellFormed(block));
+                break;
+            }
+            FUZZ_CHECK(ReserveList::wellFormed(block));
             const int before = r.ReserveCount();
             bool fits = r.fits(static_cast<int>(block.size()));
             FUZZ_CHECK(r.append(block) == fits);
