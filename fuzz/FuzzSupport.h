@@ -120,7 +120,12 @@ public:
 
 private:
     Sandbox() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "tarno-fuzz-XXXXXX").string();
+        // In memory when it can be: every rewrite syncs, and a run makes thousands.
+        std::error_code ec;
+        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
+                                         ? std::filesystem::path("/dev/shm")
+                                         : std::filesystem::temp_directory_path();
+        std::string tmpl = (base / "tarno-fuzz-XXXXXX").string();
         if (!::mkdtemp(tmpl.data()))
             fail(__FILE__, __LINE__, "cannot make a sandbox");
         root_ = tmpl;
