@@ -17,7 +17,7 @@ using hardening_test::Shape;
 namespace {
 
 // Writes are cut to this many bytes, so a rewrite has many points inside its data.
-constexpr size_t kShortWrite = 97;
+constexpr size_t kShortWrite = 37;
 
 // The steps one rewrite of `shape` goes through, in order.
 std::vector<ReplaceStep> stepsOf(const Shape& shape, const std::string& path) {
