@@ -53,11 +53,21 @@ fi
 printf 'installed\r\n' >"$root/usr/share/tarno/data/INSTALLED.MARK"
 home="$scratch/home"
 mkdir -p "$home"
-out="$(HOME="$home" XDG_DATA_HOME= TARNO_HOME= timeout 120 "$root/usr/bin/tarno" --demo \
-       --data-dir "$home/data" 2>&1)" || fail "tarno --demo failed: $out"
-demo="$(find "$home" -maxdepth 1 -type d -name 'data*' | sort | tail -1)"
-[ -f "$demo/INSTALLED.MARK" ] || fail "tarno did not take its starting copies from the installed tree"
-[ -f "$demo/NETLIST.DAT" ] || [ -f "$demo/NETLIST.NEW" ] || fail "no net list in $demo"
+export HOME="$home" XDG_DATA_HOME= TARNO_HOME=
+# A net that is not there: the program makes its data folder, then stops at once.
+out="$(timeout 60 "$root/usr/bin/tarno" --run 99 --data-dir "$home/data" 2>&1)" && fail "tarno --run 99 succeeded"
+grep -q "no net 99" <<<"$out" || fail "tarno --run 99: $out"
+[ -f "$home/data/INSTALLED.MARK" ] || fail "tarno did not take its starting copies from the installed tree"
+for f in NETLIST.NEW TARNO_I2.NEW NET.MAC Timer.NEW COMPORTS.DAT; do
+    [ -f "$home/data/$f" ] || fail "the new data folder has no $f"
+done
+if [ "$mode" = deb ]; then
+    # The demo run of the installed program, on the installed demo data set, to its summary.
+    out="$(timeout 300 "$root/usr/bin/tarno" --demo --data-dir "$home/demo" 2>&1)" || true
+    grep -q "What the demo run brought" <<<"$out" || fail "tarno --demo did not run: $out"
+    demo="$(find "$home" -maxdepth 1 -type d -name 'demo*' | sort | tail -1)"
+    [ -f "$demo/INSTALLED.MARK" ] || fail "tarno --demo did not use the installed starting copies"
+fi
 
 # The simulated host serves the installed demo data set.
 sed -i '0,/^Banner=/s//Banner=INSTALLED-FIXTURE /' "$root/usr/share/tarno/data/demo/HOST.TXT"
