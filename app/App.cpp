@@ -1,6 +1,5 @@
 #include "app/App.h"
 
-#include "app/Archive.h"
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
@@ -10,6 +9,10 @@
 #include "shell/TSettingForm.h"
 #include "sim/Fixture.h"
 #include "sim/SimLinePeer.h"
+#include "store/TErrorLogForm.h"
+#include "store/TLogEditForm.h"
+#include "store/TNamaLogForm.h"
+#include "transfer/TProtForm.h"
 #include "ui/Dialogs.h"
 #include "ui/Fonts.h"
 #include "ui/QtText.h"
@@ -22,6 +25,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -37,6 +43,8 @@ App::App(const std::string& demoFixture)
           [this](bool enabled) { setMainAndMacroEnabled(enabled); })),
       macroModel_(nets_, *this), comm_(loop_), port_(comm_),
       vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
+      logEditModel_(loop_, errorLog_),
+      convModel_({loop_, nets_, logEditModel_, errorLog_, *this, "."}),
       timerModel_(loop_, macroModel_, *this) {
     settingModel_.loadNetList();
     macro_ = std::make_unique<macro::TMacroForm>(macroModel_);
@@ -53,6 +61,7 @@ App::App(const std::string& demoFixture)
         }
     }
     vazevForm_ = std::make_unique<engine::TVazevForm>(vazev_);
+    wireTransfer();
     {
         QAction* a = frame_->action("ConnectButton");
         if (a) {
@@ -64,6 +73,26 @@ App::App(const std::string& demoFixture)
                 macroModel_.BitBtn2Click();
             });
         }
+    }
+
+    // The store's windows: the reorganiser, the error log (over the one log the engine
+    // writes to) and the raw log view over the terminal's line table.
+    logEditForm_ = std::make_unique<store::TLogEditForm>(
+        logEditModel_, [this](bool enabled) { setMainAndMacroEnabled(enabled); });
+    errorLogForm_ = std::make_unique<store::TErrorLogForm>(errorLog_);
+    namaLogForm_ = std::make_unique<store::TNamaLogForm>(
+        [this]() -> const std::vector<std::string>& { return vazev_.Lines(); },
+        [this] { return vazev_.WritePointer(); });
+    for (auto [name, window] :
+         {std::pair<const char*, QWidget*>{"RawLog", namaLogForm_.get()},
+          std::pair<const char*, QWidget*>{"ErrorLog", errorLogForm_.get()}}) {
+        QAction* a = frame_->action(name);
+        a->setEnabled(true);
+        QObject::connect(a, &QAction::triggered, frame_.get(), [window] {
+            window->show();
+            window->raise();
+            window->activateWindow();
+        });
     }
 
     // Writing: the text style dialog, then the reservation editor.
@@ -105,6 +134,29 @@ App::App(const std::string& demoFixture)
 
 App::~App() = default;
 
+// The file transfer: the engine starts it from its rules, and the terminal's "M-DOWN" and
+// "M-UP" start it by hand.
+void App::wireTransfer() {
+    protForm_ = std::make_unique<transfer::TProtForm>(transfer_.model());
+    vazev_.setTransfer(&transfer_);
+    vazevForm_->setManualTransfer([this] { transfer_.startDownload(); },
+                                  [this] { chooseUpload(); });
+}
+
+// "M-UP": the file dialog, which must not move the data folder, then the upload. The path
+// goes as Shift-JIS text when it can be one (the host is told the name in Shift-JIS), else
+// as the disk spells it.
+void App::chooseUpload() {
+    const QString cwd = QDir::currentPath();
+    const QString file =
+        QFileDialog::getOpenFileName(vazevForm_.get(), ui::tr8(u8"アップロードファイルの指定"));
+    QDir::setCurrent(cwd);
+    if (file.isEmpty())
+        return;
+    const std::string sjis = ui::fromQ(file);
+    transfer_.startUpload(ui::toQ(sjis) == file ? sjis : QFile::encodeName(file).toStdString());
+}
+
 void App::show() {
     frame_->showMaximized();
 }
@@ -126,11 +178,13 @@ void App::showAbout() {
 }
 
 void App::startUp() {
-    frameModel_.START(settingModel_);
+    const bool settingsRead = frameModel_.START(settingModel_);
     // The net manager lists the nets and gives the main window's selector the same list.
     macroModel_.FormShow();
-    // A capture log left by an interrupted run is recovered by the import; until the
-    // import exists it is left untouched.
+    // A capture log left by an interrupted run is offered to the import, unless the
+    // settings could not be read.
+    if (settingsRead)
+        convModel_.recoverCaptureLog();
 }
 
 void App::closing() {
@@ -179,6 +233,8 @@ bool App::provides(macro::Feature f) const {
     case macro::Feature::ReplyWriter:
     case macro::Feature::MailWriter:
     case macro::Feature::Timer:
+    case macro::Feature::LogImport:
+    case macro::Feature::LogEdit:
         return true;
     default:
         return false;
@@ -226,15 +282,82 @@ void App::hideTerminal() {
     vazevForm_->hide();
 }
 
-// Until the capture import exists, a run's lines go to the net's monthly archive and the
-// capture log is kept for the import to come.
 bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
-    const std::string error = archiveCapture(nets_, lines, writePointer, netNo, loop_.localNow());
-    if (!error.empty()) {
-        warn(error);
-        return false;
+    return convModel_.LogConv(lines, writePointer, netNo);
+}
+
+// ---- The board store ----
+
+void App::showLogEdit() {
+    const int board = macroModel_.selectedBoard();
+    const auto& boards = macroModel_.boardLines();
+    const std::string line = board >= 0 && board < static_cast<int>(boards.size())
+                                 ? boards[static_cast<size_t>(board)]
+                                 : std::string();
+    logEditForm_->open(nets_.field(macroModel_.currentNet(), shell::kShortName), line);
+}
+
+void App::hideErrorLog() {
+    errorLogForm_->close();
+}
+
+void App::importLog(const base::Lines& lines) {
+    convModel_.Conv(lines, static_cast<int>(lines.size()), macroModel_.currentNet());
+}
+
+void App::progressMax(int max) {
+    progressMax_ = max;
+    progressPercent_ = 0;
+    frame_->setProgress(0);
+}
+
+void App::progress(int line) {
+    const int percent = progressMax_ > 0 ? static_cast<int>(100LL * line / progressMax_) : 0;
+    if (percent != progressPercent_) {
+        progressPercent_ = percent;
+        frame_->setProgress(percent);
+        if (auto* bar = frame_->findChild<QWidget*>("ProgressBar"))
+            bar->repaint();
     }
-    return true;
+}
+
+void App::status(const std::string& sjisText) {
+    frame_->setStatusText(sjisText);
+}
+
+// Paints the main window (status text, progress bar) and the reorganise dialog at once,
+// without running other events: a timer or a line event handled in the middle of an
+// import could start a run over the table being imported.
+void App::repaint() {
+    frame_->repaint();
+    if (logEditForm_->isVisible())
+        logEditForm_->repaint();
+}
+
+void App::openReorganiser() {
+    logEditForm_->showForImport();
+}
+
+void App::reorganiserChanged() {
+    logEditForm_->refresh();
+}
+
+void App::closeReorganiser() {
+    logEditForm_->refresh();
+    logEditForm_->close();
+}
+
+void App::NetNoChange() {
+    macroModel_.NetNoChange();
+}
+
+// The mail viewer is not part of the program yet: its hook does nothing until it is.
+void App::openMailBox() {
+    openMailViewer();
+}
+
+void App::selectNet(int net) {
+    macroModel_.ListBox1Click(net);
 }
 
 void App::showMacroWindow() {

@@ -13,10 +13,13 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "store/ConvModel.h"
+#include "store/LogEditModel.h"
+#include "transfer/EngineTransfer.h"
 #include "ui/QtLoop.h"
 #include "writers/ReserveEditor.h"
 #include "writers/TextStyleModel.h"
-#include "writers/WriterWidgets.h"
+#include "writers/TWriteForm.h"
 
 #include <memory>
 
@@ -30,10 +33,18 @@ class TTimerSetForm;
 namespace sim {
 class SimLinePeer;
 }
+namespace store {
+class TErrorLogForm;
+class TLogEditForm;
+class TNamaLogForm;
+} // namespace store
 namespace writers {
 class TSendTxtEditForm;
 class TTextStyleForm;
 } // namespace writers
+namespace transfer {
+class TProtForm;
+}
 namespace shell {
 class TABOUT;
 class TFrameForm;
@@ -49,7 +60,8 @@ class App : public shell::Desktop,
             public engine::RunHost,
             public writers::TextStyleHost,
             public writers::ReserveEditorHost,
-            public macro::TimerHost {
+            public macro::TimerHost,
+            public store::ImportHost {
 public:
     // `demoFixture` is the simulated host's data set for nets on the "sim:" line.
     explicit App(const std::string& demoFixture = {});
@@ -64,6 +76,7 @@ public:
     macro::TMacroForm& macroWindow() { return *macro_; }
     engine::TVazevForm& terminal() { return *vazevForm_; }
     engine::VazevModel& engine() { return vazev_; }
+    transfer::TProtForm& transferWindow() { return *protForm_; }
     base::ErrorLog& errorLog() { return errorLog_; }
 
     // Desktop
@@ -98,6 +111,24 @@ public:
     // TimerHost
     bool mayStartRun() override;
 
+    // The board store: the import, the reorganiser and the two log windows.
+    void showLogEdit() override;
+    void hideErrorLog() override;
+    void importLog(const base::Lines& lines) override;
+    void progressMax(int max) override;
+    void progress(int line) override;
+    void status(const std::string& sjisText) override;
+    void repaint() override;
+    void openReorganiser() override;
+    void reorganiserChanged() override;
+    void closeReorganiser() override;
+    void NetNoChange() override;
+    void openMailBox() override;
+    void selectNet(int net) override;
+    store::TLogEditForm& logEditWindow() { return *logEditForm_; }
+    store::TErrorLogForm& errorLogWindow() { return *errorLogForm_; }
+    store::TNamaLogForm& rawLogWindow() { return *namaLogForm_; }
+
     // The net manager, shown from the main window's "ｽﾀｰﾄ" and F12.
     void showMacroWindow();
 
@@ -119,6 +150,9 @@ public:
     void hideReserveEditor() override;
 
 private:
+    void wireTransfer();
+    void chooseUpload();
+
     ui::QtLoop loop_;
     shell::NetList nets_;
     shell::FrameModel frameModel_;
@@ -134,6 +168,13 @@ private:
     engine::TCommPort port_;
     engine::VazevModel vazev_;
     std::unique_ptr<engine::TVazevForm> vazevForm_;
+    store::LogEditModel logEditModel_;
+    store::ConvModel convModel_;
+    std::unique_ptr<store::TLogEditForm> logEditForm_;
+    std::unique_ptr<store::TErrorLogForm> errorLogForm_;
+    std::unique_ptr<store::TNamaLogForm> namaLogForm_;
+    int progressMax_ = 0;
+    int progressPercent_ = -1;
 
     writers::WriterContext writerContext();
     void openWriter(QWidget* writer);
@@ -144,6 +185,9 @@ private:
     std::unique_ptr<writers::TSendTxtEditForm> reserveEditorForm_;
     macro::TimerModel timerModel_;
     std::unique_ptr<macro::TTimerSetForm> timerForm_;
+    // The MLINK transfer over the terminal, and its window (created last, as at start-up).
+    transfer::EngineTransfer transfer_{vazev_, "."};
+    std::unique_ptr<transfer::TProtForm> protForm_;
 };
 
 } // namespace app

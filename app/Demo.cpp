@@ -128,7 +128,7 @@ void summary(std::FILE* out, const std::vector<std::string>& before,
     std::fprintf(out, "Mail in the store: %d\n",
                  countLinesStarting(std::string(kNet) + "/MAIL.DAT", "Private Message is from:"));
     const std::vector<std::string> downloads = folderFiles("DOWNLOAD");
-    std::fprintf(out, "Downloads: %s\n", downloads.empty() ? "none" : "");
+    std::fprintf(out, "Downloads:%s\n", downloads.empty() ? " none" : "");
     for (const std::string& n : downloads)
         std::fprintf(out, "  DOWNLOAD/%s (%ld bytes)\n", n.c_str(), fileSize("DOWNLOAD/" + n));
     int done = 0;

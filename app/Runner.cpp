@@ -1,6 +1,5 @@
 #include "app/Runner.h"
 
-#include "app/Archive.h"
 #include "base/Sjis.h"
 #include "sim/Fixture.h"
 #include "sim/SimLinePeer.h"
@@ -61,9 +60,11 @@ Runner::Runner(Options options)
       settingModel_(nets_, frameModel_.fonts(), *this), macroModel_(nets_, *this), comm_(loop_),
       port_(comm_),
       vazev_({loop_, port_, nets_, settingModel_.modems(), macroModel_, errorLog_, *this, "."}),
+      logEdit_(loop_, errorLog_), conv_({loop_, nets_, logEdit_, errorLog_, *this, "."}),
       stopWatch_(loop_, 100, [this] { checkStopRequest(); }) {
     port_.attach(&vazev_);
     vazev_.setView(this);
+    vazev_.setTransfer(&transfer_);
     if (!options_.simFixture.empty()) {
         try {
             simPeer_ =
@@ -140,12 +141,7 @@ void Runner::warn(const std::string& sjisText) {
 }
 
 bool Runner::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
-    const std::string error = archiveCapture(nets_, lines, writePointer, netNo, loop_.localNow());
-    if (!error.empty()) {
-        std::fprintf(options_.err, "tarno: %s\n", error.c_str());
-        return false;
-    }
-    return true;
+    return conv_.LogConv(lines, writePointer, netNo);
 }
 
 void Runner::runFinished() {

@@ -15,6 +15,9 @@
 #include "shell/FrameModel.h"
 #include "shell/NetList.h"
 #include "shell/SettingModel.h"
+#include "store/ConvModel.h"
+#include "store/LogEditModel.h"
+#include "transfer/EngineTransfer.h"
 
 #include <cstdio>
 #include <memory>
@@ -30,7 +33,8 @@ class Runner : public shell::SettingHost,
                public shell::FrameHost,
                public macro::MacroHost,
                public engine::RunHost,
-               public engine::TerminalView {
+               public engine::TerminalView,
+               public store::ImportHost {
 public:
     struct Options {
         std::string net;         // the net's number (the first is 0) or its short name
@@ -98,6 +102,11 @@ private:
     comm::TComm comm_;
     engine::TCommPort port_;
     engine::VazevModel vazev_;
+    // The end of the run imports the capture as the desktop program does; its questions
+    // (the mail box) are answered No.
+    store::LogEditModel logEdit_;
+    store::ConvModel conv_;
+    transfer::EngineTransfer transfer_{vazev_, "."};
     base::Timer stopWatch_;
     bool stopping_ = false;
     bool finished_ = false;

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTimer>
@@ -295,6 +296,17 @@ void TVazevForm::FormShow() {
 
 void TVazevForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The first time, in the middle of the screen: left to the window manager it may open
+    // half off the screen beside the net manager, with the status line out of sight.
+    if (!placed_) {
+        placed_ = true;
+        if (QScreen* s = screen()) {
+            const QRect area = s->availableGeometry();
+            QRect frame = frameGeometry();
+            frame.moveCenter(area.center());
+            move(std::max(frame.left(), area.left()), std::max(frame.top(), area.top()));
+        }
+    }
     FormShow();
 }
 

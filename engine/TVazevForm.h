@@ -89,6 +89,7 @@ private:
     bool redraw_ = true;
     std::function<void()> manualDown_;
     std::function<void()> manualUp_;
+    bool placed_ = false; // moved to the middle of the screen on the first show
 };
 
 } // namespace engine

@@ -2,7 +2,7 @@
 
 #include "ui/Fonts.h"
 #include "ui/QtText.h"
-#include "writers/WriterWidgets.h"
+#include "writers/TWriteForm.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

@@ -60,9 +60,15 @@ private:
 
 class Stdio : public Transport {
 public:
-    Stdio(base::EventLoop& loop, sim::Simulator& sim, std::function<void()> onEnd)
-        : loop_(loop), sim_(sim), onEnd_(std::move(onEnd)) {}
-    ~Stdio() override { sim_.setOutput(nullptr); }
+    Stdio(base::EventLoop& loop, sim::Simulator& sim, std::function<void()> onEnd,
+          std::function<void()> onLineGone)
+        : loop_(loop), sim_(sim), onEnd_(std::move(onEnd)), onLineGone_(std::move(onLineGone)),
+          alive_(std::make_shared<bool>(true)) {}
+    ~Stdio() override {
+        *alive_ = false;
+        sim_.setOutput(nullptr);
+        sim_.setCarrier(nullptr);
+    }
 
     void start() override {
         link_ = std::make_unique<sim::FdLink>(
@@ -72,6 +78,19 @@ public:
                 onEnd_();
             });
         sim_.setOutput([this](std::string_view b) { link_->write(b); });
+        // Standard output has no carrier line: the end of a call is told by the line
+        // going, a moment after the modem's last words (as a pseudo-terminal hangs up).
+        sim_.setCarrier([this](bool on) {
+            if (on)
+                return;
+            loop_.startTimer(
+                200,
+                [this, alive = alive_] {
+                    if (*alive)
+                        onLineGone_();
+                },
+                false);
+        });
         sim_.attach();
     }
 
@@ -79,6 +98,8 @@ private:
     base::EventLoop& loop_;
     sim::Simulator& sim_;
     std::function<void()> onEnd_;
+    std::function<void()> onLineGone_;
+    std::shared_ptr<bool> alive_;
     std::unique_ptr<sim::FdLink> link_;
 };
 
@@ -324,8 +345,9 @@ private:
 } // namespace
 
 std::unique_ptr<Transport> makeStdio(base::EventLoop& loop, sim::Simulator& sim,
-                                     std::function<void()> onEnd) {
-    return std::make_unique<Stdio>(loop, sim, std::move(onEnd));
+                                     std::function<void()> onEnd,
+                                     std::function<void()> onLineGone) {
+    return std::make_unique<Stdio>(loop, sim, std::move(onEnd), std::move(onLineGone));
 }
 
 std::unique_ptr<Transport> makeTcp(base::EventLoop& loop, sim::Simulator& sim,

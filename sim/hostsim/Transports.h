@@ -27,8 +27,9 @@ public:
     virtual void start() = 0;
 };
 
+// onEnd: standard input closed; onLineGone: a call ended (the carrier dropped).
 std::unique_ptr<Transport> makeStdio(base::EventLoop& loop, sim::Simulator& sim,
-                                     std::function<void()> onEnd);
+                                     std::function<void()> onEnd, std::function<void()> onLineGone);
 // `address` is "HOST:PORT" or "PORT" (host 127.0.0.1); port 0 picks a free one.
 std::unique_ptr<Transport> makeTcp(base::EventLoop& loop, sim::Simulator& sim,
                                    const std::string& address, std::function<void()> onLineGone);

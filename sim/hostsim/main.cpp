@@ -262,7 +262,7 @@ int main(int argc, char** argv) {
         else if (!config.pty.empty())
             transport = hostsim::makePty(loop, simulator, config.pty, lineGone);
         else
-            transport = hostsim::makeStdio(loop, simulator, [&] { loop.quit(); });
+            transport = hostsim::makeStdio(loop, simulator, [&] { loop.quit(); }, lineGone);
         try {
             transport->start();
             loop.run();

@@ -8,6 +8,7 @@
 #include "sim/Fixture.h"
 #include "sim/Simulator.h"
 #include "tests/engine/EngineHarness.h"
+#include "tests/support/SimPort.h"
 
 #include <gtest/gtest.h>
 
@@ -19,48 +20,6 @@ using base::sj;
 using engine_test::RecordingRunHost;
 using engine_test::RecordingView;
 
-// The engine's line, straight into a Simulator on the same VirtualLoop. What either side
-// sends reaches the other through the loop, as notifications do.
-struct SimPort : engine::EnginePort {
-    base::VirtualLoop& loop;
-    sim::Simulator& sim;
-    engine::VazevModel* model = nullptr;
-    bool opened = false;
-    std::string sent;
-
-    SimPort(base::VirtualLoop& l, sim::Simulator& s) : loop(l), sim(s) {
-        sim.setOutput([this](std::string_view b) {
-            loop.post([this, bytes = std::string(b)] {
-                if (opened && model)
-                    model->Comm1CommReceive(bytes);
-            });
-        });
-        sim.setCarrier([this](bool on) {
-            loop.post([this, on] {
-                if (opened && model)
-                    model->Comm1CommEvent(on);
-            });
-        });
-    }
-    bool open(int, int) override {
-        opened = true;
-        sim.attach();
-        return true;
-    }
-    void close() override {
-        if (opened)
-            sim.dtrDropped();
-        opened = false;
-    }
-    bool isOpen() const override { return opened; }
-    void write(std::string_view b) override {
-        if (!opened)
-            return;
-        sent.append(b);
-        loop.post([this, bytes = std::string(b)] { sim.receive(bytes); });
-    }
-    bool networkLine() const override { return false; }
-};
 
 // The demo data set without its binary mail, which needs a file transfer at the log-in.
 sim::DataSet textMailOnly() {
@@ -78,13 +37,13 @@ struct WholeRun {
     RecordingMacroHost macroHost;
     macro::MacroModel macro{nets, macroHost, dir.path()};
     base::ErrorLog errors{dir.file("ERROR.LOG")};
-    SimPort port{loop, sim};
+    testing_support::SimPort port{loop, sim};
     RecordingRunHost host;
     RecordingView view;
     engine::VazevModel model{{loop, port, nets, modems, macro, errors, host, dir.path()}};
 
     explicit WholeRun(sim::SimOptions options = {}) : sim(loop, textMailOnly(), options) {
-        port.model = &model;
+        port.connect(model);
         modems[0] = {"M", "ATDT", "ATZ", 30, 1, 38400, false};
         model.setView(&view);
         model.setRandomDigit([] { return 7; });

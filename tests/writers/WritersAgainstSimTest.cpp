@@ -6,6 +6,7 @@
 #include "engine/VazevModel.h"
 #include "sim/Fixture.h"
 #include "sim/Simulator.h"
+#include "tests/support/SimPort.h"
 #include "tests/writers/WriterFixture.h"
 
 #include <gtest/gtest.h>
@@ -16,29 +17,6 @@ using writers::WriterModel;
 
 namespace {
 
-// The line between the engine and the simulator. Bytes each way are handed over through
-// the loop, as the serial component does, so neither side runs inside the other.
-struct SimPort : engine::EnginePort {
-    base::EventLoop& loop;
-    sim::Simulator& sim;
-    bool opened = false;
-    SimPort(base::EventLoop& l, sim::Simulator& s) : loop(l), sim(s) {}
-    bool open(int, int) override {
-        opened = true;
-        sim.attach();
-        return true;
-    }
-    void close() override {
-        if (opened)
-            sim.dtrDropped();
-        opened = false;
-    }
-    bool isOpen() const override { return opened; }
-    void write(std::string_view b) override {
-        if (opened)
-            sim.receive(b);
-    }
-};
 
 struct EndOfRun : engine::RunHost {
     bool done = false;
@@ -70,15 +48,12 @@ TEST(WritersAgainstSim, AWholeRunPostsWhatTheWritersReservedExactlyAsTyped) {
     macroHost.provided.insert(macro::Feature::Run);
     macro::MacroModel macro{nets, macroHost, dir.path()};
     base::ErrorLog errors{dir.file("ERROR.LOG")};
-    SimPort port{loop, host};
+    testing_support::SimPort port{loop, host};
     EndOfRun runHost;
     NoView view;
     engine::VazevModel engine{{loop, port, nets, modems, macro, errors, runHost, dir.path()}};
     engine.setView(&view);
-    host.setOutput([&](std::string_view b) {
-        loop.post([&engine, s = std::string(b)] { engine.Comm1CommReceive(s); });
-    });
-    host.setCarrier([&](bool on) { loop.post([&engine, on] { engine.Comm1CommEvent(on); }); });
+    port.connect(engine);
 
     base::replaceLines(dir.file("NET.MAC"), {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});
     writers_test::installStyles(dir.path());

@@ -1,0 +1,88 @@
+// libFuzzer harness of the capture-log import: any bytes, as the lines of a capture, are
+// imported into a fresh net folder. The import must end, write only store files inside
+// the net folder, and leave every board it reorganised with each article once, in order.
+#include "base/ErrorLog.h"
+#include "base/LineFile.h"
+#include "base/VirtualLoop.h"
+#include "shell/NetList.h"
+#include "store/ConvModel.h"
+#include "store/LogEditModel.h"
+#include "store/StoreFiles.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <regex>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string& root() {
+    static const std::string dir = [] {
+        std::string t = (fs::temp_directory_path() / "tarno-fuzz-XXXXXX").string();
+        if (!::mkdtemp(t.data()))
+            std::abort();
+        return t;
+    }();
+    return dir;
+}
+
+void check(bool ok) {
+    if (!ok)
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    const std::string dir = root();
+    fs::remove_all(dir + "/NET1");
+    fs::remove(dir + "/ERROR.LOG");
+    fs::create_directories(dir + "/NET1");
+
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    // The first byte chooses the table's shape: a live run's (entry 0 empty, the
+    // unfinished line last) or a loaded file's.
+    const bool live = !bytes.empty() && (bytes[0] & 1);
+    std::vector<std::string> lines = base::splitLines(bytes);
+    int wp = static_cast<int>(lines.size());
+    if (live) {
+        lines.insert(lines.begin(), std::string());
+        wp = static_cast<int>(lines.size()) - 1;
+        lines.resize(lines.size() + 3, "END.");
+    }
+
+    base::VirtualLoop loop;
+    shell::NetList nets(dir, {"F", "NET1", "999", "0", "ID", "PW", "H", "KTBBS", "", ""});
+    base::ErrorLog errors(dir + "/ERROR.LOG");
+    store::LogEditModel logEdit(loop, errors, dir);
+    store::ImportHost host;
+    store::ConvModel conv({loop, nets, logEdit, errors, host, dir});
+    conv.Conv(lines, wp, 0);
+
+    static const std::regex allowed(
+        "(MBOARD[0-9][0-9]\\.(DAT|LST|OLD))|(FBOARD[0-9][0-9]\\.LST)|MBOARD\\.LST|FBOARD\\.LST|"
+        "MEMBOR\\.LST|MAIL\\.DAT");
+    for (const auto& e : fs::directory_iterator(dir + "/NET1")) {
+        const std::string name = e.path().filename().string();
+        check(e.is_regular_file() && std::regex_match(name, allowed));
+        if (name.size() == 12 && name.rfind("MBOARD", 0) == 0 && name.substr(8) == ".DAT" &&
+            name.substr(6, 2) != "00") {
+            int last = 0;
+            for (const std::string& line : base::readLines(e.path().string())) {
+                if (line.rfind("Message  #", 0) != 0)
+                    continue;
+                const int n = store::articleNumberOf(line);
+                check(n > last);
+                last = n;
+            }
+        }
+    }
+    for (const auto& e : fs::directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        check(name == "NET1" || name == "NETLIST.DAT" || name == "ERROR.LOG");
+    }
+    return 0;
+}

@@ -1,0 +1,120 @@
+#pragma once
+// The capture-log import: turns the lines a host sent (the terminal's line table) into the
+// board store of one net. It recognises each kind of host output by the command line typed
+// at the main prompt and by fixed host texts, and copies the lines that belong to it:
+// board lists to MBOARD.LST / FBOARD.LST, member list to MEMBOR.LST, new-file and list
+// downloads merged into FBOARDnn.LST / MBOARDnn.LST, mail appended to MAIL.DAT, new messages
+// appended to MBOARDnn.DAT, and the unread date into the net list. Every board that
+// received messages is then reorganised (LogEditModel::go with removal off), the net
+// manager reloads the net, and the user is asked whether to open the mail box.
+//
+// Three callers: LogConv at the end of every run (archive, import, delete VESPARI.LOG), the
+// net manager's "LOG取込み" with a saved file's lines, and the start-up recovery of a capture
+// log that an interrupted run left behind. Each import runs to its end in one call; no state
+// survives it.
+//
+// Input: `lines` with `writePointer` as its count. For a live run entries 1..WP-1 are whole
+// lines and WP is the unfinished one; a file's lines are entries 0..n-1 with WP = n. The
+// line at WP-1 reads as "MAIN>" (a sentinel that ends every section running to the next main
+// prompt); nothing beyond the table is read. A host's output may be anything: numbers out
+// of range, headers with missing fields, a capture cut off anywhere. Such parts are skipped
+// with an error-log line and the import goes on; a list that was cut off by the end of the
+// capture leaves the previous file in place. A store file that cannot be written stops the
+// import: what was written stays, the reorganise and mail steps do not run, and the result
+// is false, so that the end of a run keeps VESPARI.LOG for the next start.
+#include "base/ErrorLog.h"
+#include "base/EventLoop.h"
+#include "shell/NetList.h"
+#include "store/LogEditModel.h"
+
+#include <string>
+#include <vector>
+
+namespace store {
+
+// What the import needs of the windows. Every hook defaults to doing nothing.
+class ImportHost {
+public:
+    virtual ~ImportHost() = default;
+    // The main window's progress bar (maximum, then positions) and status text.
+    virtual void progressMax(int) {}
+    virtual void progress(int) {}
+    virtual void status(const std::string&) {}
+    // Lets the windows repaint during the long work.
+    virtual void repaint() {}
+    // The reorganise dialog shown while the boards are put in order, its board field
+    // changed, and the dialog closed again.
+    virtual void openReorganiser() {}
+    virtual void reorganiserChanged() {}
+    virtual void closeReorganiser() {}
+    // The net manager reloads the net's files (NetNoChange).
+    virtual void NetNoChange() {}
+    // A Yes/No question ("質問です．"), true for Yes; a warning ("警告です．").
+    virtual bool ask(const std::string&) { return false; }
+    virtual void warn(const std::string&) {}
+    // The main window's mail box button.
+    virtual void openMailBox() {}
+    // The recovery chooses the capture's net in the net manager (ListBox1Click).
+    virtual void selectNet(int) {}
+};
+
+class ConvModel {
+public:
+    static constexpr const char* kCaptureLog = "VESPARI.LOG";
+    static constexpr const char* kCaptureMarker = "*- TRN_TMP_LOG_FILE -*";
+
+    struct Deps {
+        base::EventLoop& loop; // for today's date (archive name) and error-log stamps
+        shell::NetList& nets;  // net folders; the unread date is saved into it
+        LogEditModel& logEdit; // the reorganiser the finish runs
+        base::ErrorLog& errors;
+        ImportHost& host;
+        std::string folder = "."; // the data folder
+    };
+    explicit ConvModel(Deps deps);
+
+    // The end of a run: appends entries 1..writePointer to the net's monthly archive,
+    // imports, and deletes VESPARI.LOG. False (VESPARI.LOG kept) when anything failed.
+    bool LogConv(const std::vector<std::string>& lines, int writePointer, int net);
+
+    // The import of `lines` (count `writePointer`) into net `net`'s store. True when every
+    // line was examined and every file written.
+    bool Conv(const std::vector<std::string>& lines, int writePointer, int net);
+
+    enum class Recovery {
+        NoLog,     // no VESPARI.LOG
+        NotMarked, // its first line is not the marker: deleted without asking
+        Declined,  // the user said No: deleted
+        Imported,  // imported into its net and deleted
+        Failed,    // it could not be imported; it stays for the next start
+    };
+    // The start-up recovery of a capture log left by an interrupted run.
+    Recovery recoverCaptureLog();
+
+    // What the last failure was (Shift-JIS), empty after a success.
+    const std::string& lastError() const { return lastError_; }
+
+private:
+    struct Scan;
+    void logError(const std::string& text);
+    bool failed(const std::string& shortName, const std::string& text);
+
+    base::EventLoop& loop_;
+    shell::NetList& nets_;
+    LogEditModel& logEdit_;
+    base::ErrorLog& errors_;
+    ImportHost& host_;
+    std::string folder_;
+    std::string lastError_;
+};
+
+// True for a stored path that stays inside the data folder: relative, no drive, no ".."
+// part, no control bytes.
+bool isSafeStorePath(std::string_view stored);
+
+// The raw log view's text: entries max(0, WP - 1000) to WP of the line table, each followed
+// by CR LF, cut at 150,000 bytes (never inside a double-byte character).
+std::string namaLogText(const std::vector<std::string>& lines, int writePointer);
+inline constexpr size_t kNamaLogBuffer = 150000;
+
+} // namespace store

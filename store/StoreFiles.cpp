@@ -1,0 +1,167 @@
+#include "store/StoreFiles.h"
+
+#include "base/Sjis.h"
+#include "base/Text.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace store {
+
+std::string twoDigits(int n) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+std::string boardFileName(std::string_view nn, std::string_view ext) {
+    return "MBOARD" + std::string(nn) + std::string(ext);
+}
+
+std::string fileListName(std::string_view nn) {
+    return "FBOARD" + std::string(nn) + ".LST";
+}
+
+std::string boardNumberOf(std::string_view listLine) {
+    return base::copy(listLine, 3, 2);
+}
+
+int entryNumberOf(std::string_view listLine) {
+    const int colon = base::pos(":", listLine);
+    const std::string_view field = colon > 0 ? listLine.substr(0, colon - 1) : listLine;
+    return base::strToIntDef(field, 0);
+}
+
+std::string archiveName(std::string_view shortName, std::string_view shortDate) {
+    return std::string(shortName) + "\\" + std::string(shortName) + base::copy(shortDate, 1, 2) +
+           base::copy(shortDate, 4, 2) + ".LOG";
+}
+
+std::string copyWhole(std::string_view s, int from, int count) {
+    if (count <= 0)
+        return {};
+    const size_t start = static_cast<size_t>(from < 1 ? 0 : from - 1);
+    const size_t end = std::min(s.size(), start + static_cast<size_t>(count));
+    // Walk the characters from the start of the line, so a trail byte is never taken for
+    // a lead byte, and keep those that lie wholly inside the range.
+    size_t first = std::string_view::npos, last = start;
+    for (size_t i = 0; i < end;) {
+        const size_t width = base::isLeadByte(s[i]) && i + 1 < s.size() ? 2 : 1;
+        if (i >= start && i + width <= end) {
+            if (first == std::string_view::npos)
+                first = i;
+            last = i + width;
+        }
+        i += width;
+    }
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(s.substr(first, last - first));
+}
+
+int articleNumberOf(std::string_view header) {
+    const int hash = base::pos("#", header);
+    if (hash == 0)
+        return 0;
+    const auto n = base::strToInt(base::copy(header, hash + 1, 4));
+    if (!n || *n < 1 || *n > kMaxArticle)
+        return 0;
+    const size_t after = static_cast<size_t>(hash) + 4;
+    if (after < header.size() && header[after] >= '0' && header[after] <= '9')
+        return 0;
+    return *n;
+}
+
+// ---- ListTable ----
+
+ListTable::ListTable() : entries_(static_cast<size_t>(kMaxArticle) + 1) {}
+
+void ListTable::clear(ListKind kind) {
+    kind_ = kind;
+    for (int i = 1; i <= kind.maxNumber; ++i)
+        entries_[static_cast<size_t>(i)].clear();
+}
+
+int ListTable::numberOf(std::string_view line, ListKind kind) {
+    if (line.size() <= static_cast<size_t>(kind.digits) || line[kind.digits] != ':')
+        return 0;
+    const auto n = base::strToInt(line.substr(0, static_cast<size_t>(kind.digits)));
+    if (!n || *n < 1 || *n > kind.maxNumber)
+        return 0;
+    return *n;
+}
+
+bool ListTable::enter(std::string_view line) {
+    const int n = numberOf(line, kind_);
+    if (n == 0)
+        return false;
+    entries_[static_cast<size_t>(n)].assign(line);
+    return true;
+}
+
+base::Lines ListTable::lines() const {
+    base::Lines out;
+    for (int i = 1; i <= kind_.maxNumber; ++i)
+        if (!entries_[static_cast<size_t>(i)].empty())
+            out.push_back(entries_[static_cast<size_t>(i)]);
+    return out;
+}
+
+// ---- AppendFile ----
+
+AppendFile::~AppendFile() {
+    if (file_)
+        std::fclose(file_);
+}
+
+void AppendFile::fail(const char* what) {
+    const std::string reason = std::strerror(errno);
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    throw base::FileError(path_ + ": " + what + ": " + reason);
+}
+
+void AppendFile::open(const std::string& path) {
+    if (file_)
+        close();
+    path_ = path;
+    file_ = std::fopen(path.c_str(), "ab");
+    if (!file_)
+        fail("cannot open for appending");
+}
+
+void AppendFile::raw(std::string_view bytes) {
+    if (!file_)
+        return;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+        fail("write failed");
+}
+
+void AppendFile::line(std::string_view text) {
+    raw(text);
+    raw("\r\n");
+}
+
+void AppendFile::close() {
+    if (!file_)
+        return;
+    std::FILE* f = file_;
+    file_ = nullptr;
+    const bool flushed = std::fflush(f) == 0;
+    const bool closed = std::fclose(f) == 0;
+    if (!flushed || !closed)
+        throw base::FileError(path_ + ": write failed: " + std::strerror(errno));
+}
+
+void createIfMissing(const std::string& path) {
+    if (base::fileExists(path))
+        return;
+    AppendFile f;
+    f.open(path);
+    f.close();
+}
+
+} // namespace store

@@ -1,0 +1,293 @@
+// The program itself, `tarno --run`, against tarno-hostsim as a process: over TCP and over a
+// pseudo-terminal made by socat, in real time with bounded waits. Each case looks at what a
+// user would: the exit status, the net's NET.MAC afterwards, the downloads, the capture's
+// archive and the simulator's record of what arrived.
+#include "base/LineFile.h"
+#include "base/Sjis.h"
+#include "base/Text.h"
+#include "macro/ReserveList.h"
+#include "tests/support/Process.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+using base::sj;
+using testing_support::Process;
+
+std::string quoted(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+bool haveSocat() {
+    return ::access("/usr/bin/socat", X_OK) == 0;
+}
+
+struct HeadlessRun {
+    testing_support::TempDir dir;
+    std::string data = dir.file("data");
+    std::string record = dir.file("record.txt");
+    std::string out, err;
+    std::unique_ptr<Process> host;
+    std::string device;
+
+    // A data folder with one net, "E2E", dialled through modem setting 0 (COM1) with a
+    // redial wait of 5 s, and the given command list.
+    void setUp(const std::string& tel, const base::Lines& mac, bool modemInit = true) {
+        base::makeDirs(data + "/E2E");
+        base::replaceLines(data + "/NETLIST.DAT",
+                           {sj(u8"試験ネット"), "E2E", tel, "0", "TARNO001", "tarno",
+                            sj(u8"たーの"), "KTBBS", "26/12/05 00:00:00", ""},
+                           0600);
+        base::Lines ini = base::readLines(std::string(TARNO_SOURCE_DIR) + "/data/TARNO_I2.NEW");
+        ini[13] = "5"; // setting 0's redial wait
+        if (!modemInit)
+            ini[12].clear(); // no initialisation command: nothing answers one on a direct line
+        base::replaceLines(data + "/TARNO_I2.INI", ini);
+        base::replaceLines(data + "/E2E/NET.MAC", mac);
+    }
+
+    // tarno-hostsim for one call, over TCP or (through socat) a pseudo-terminal.
+    void startHost(bool pty, std::vector<std::string> options = {}) {
+        std::vector<std::string> args = {TARNO_HOSTSIM_PATH, "--once", "--record", record,
+                                         "--dial-delay",     "200",    "--guard",  "300"};
+        args.insert(args.end(), options.begin(), options.end());
+        if (pty) {
+            std::string cmd;
+            for (const std::string& a : args)
+                cmd += (cmd.empty() ? "" : " ") + quoted(a);
+            device = dir.file("modem");
+            host = std::make_unique<Process>(std::vector<std::string>{
+                "/usr/bin/socat", "-d", "-d", "PTY,link=" + device + ",raw,echo=0", "EXEC:" + cmd});
+            ASSERT_TRUE(host->started());
+            ASSERT_TRUE(host->readErr("starting data transfer loop", 10000)) << host->err;
+        } else {
+            args.insert(args.end(), {"--listen", "127.0.0.1:0"});
+            host = std::make_unique<Process>(args);
+            ASSERT_TRUE(host->started());
+            ASSERT_TRUE(host->readErr("\n", 10000)) << host->err;
+            const size_t colon = host->err.rfind(':');
+            device = "tcp:127.0.0.1:" + base::trim(host->err.substr(colon + 1));
+        }
+        base::replaceLines(data + "/COMPORTS.DAT", {device, "/dev/null", "/dev/null", "/dev/null"});
+    }
+
+    // Runs the program; returns its exit status (-1 when it did not end within the bound).
+    int runTarno(const std::vector<std::string>& args, int boundMs = 120000) {
+        std::string cmd = "exec " + quoted(TARNO_EXE_PATH);
+        for (const std::string& a : args)
+            cmd += " " + quoted(a);
+        cmd += " >" + quoted(dir.file("out.txt")) + " 2>" + quoted(dir.file("err.txt"));
+        Process p({"/bin/sh", "-c", cmd});
+        if (!p.started() || !p.readErr("", boundMs))
+            return -1;
+        const int status = p.wait();
+        out = base::readFile(dir.file("out.txt"));
+        err = base::readFile(dir.file("err.txt"));
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    int run(int boundMs = 120000) {
+        return runTarno({"--run", "E2E", "--data-dir", data}, boundMs);
+    }
+
+    // The simulator's record, once it has ended.
+    std::string hostRecord() {
+        if (!host->readErr("", 15000))
+            return "(tarno-hostsim did not end)";
+        host->wait();
+        std::string r;
+        try {
+            r = base::readFile(record);
+        } catch (const base::FileError&) {
+        }
+        return r;
+    }
+    base::Lines netMac() const { return base::readLines(data + "/E2E/NET.MAC"); }
+    bool netMacHas(const std::string& line) const {
+        const base::Lines l = netMac();
+        return std::find(l.begin(), l.end(), line) != l.end();
+    }
+    long fileSize(const std::string& path) const {
+        struct stat st;
+        return ::stat((data + "/" + path).c_str(), &st) == 0 ? static_cast<long>(st.st_size) : -1;
+    }
+};
+
+base::Lines commands(std::initializer_list<std::string> reservations) {
+    base::Lines mac = {"SETKTBBS", "DIAL{0}", "LOGIN", "NEWMESSAGE", "MBOARD", "MEMBOR"};
+    mac.insert(mac.end(), reservations.begin(), reservations.end());
+    mac.push_back("QUIT");
+    return mac;
+}
+
+class EveryReservation : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(EveryReservation, IsCarriedOutAndLeavesTheNetMacEmptyOfReservations) {
+    const bool pty = GetParam() == "pty";
+    if (pty && !haveSocat())
+        GTEST_SKIP() << "socat is not installed (./run installs it)";
+    HeadlessRun r;
+    base::makeDirs(r.dir.file("files"));
+    base::replaceFile(r.dir.file("files/UP.BIN"), std::string(2500, 'u'));
+    base::replaceFile(r.dir.file("files/BM.BIN"), std::string(700, 'b'));
+    r.setUp("0312345678",
+            commands({"RES :1#2", sj(u8"お返事です。"), ">//", "//",
+                      "NEWW :2#" + sj(u8"試験の書き込み"), sj(u8"本文の一行目"), "//",
+                      "MAIL :TARNO002#" + sj(u8"ごあいさつ"), sj(u8"こんにちは"), "//",
+                      "BMAIL :TARNO003#" + r.dir.file("files/BM.BIN"), sj(u8"添付です"), "//",
+                      "UPFILE :1#" + sj(u8"試験ファイル") + "|" + r.dir.file("files/UP.BIN"),
+                      sj(u8"説明"), "//", "MLISTDOWN :1#0", "MDOWN :2#1", "FDOWN :1#2"}));
+    r.startHost(pty);
+    ASSERT_EQ(r.run(), 0) << r.err << r.out << r.hostRecord().substr(0, 20000);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    // Standard output carries the status texts with the time.
+    EXPECT_NE(r.out.find(" IDの送信中."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(" 回線が切れました."), std::string::npos) << r.out;
+
+    for (const std::string& l : r.netMac())
+        EXPECT_EQ(macro::kindOf(l), macro::BlockKind::None) << "left: " << base::toUtf8(l);
+    EXPECT_EQ(r.fileSize("DOWNLOAD/TOOL.LZH"), 3000);
+    EXPECT_EQ(r.fileSize("DOWNLOAD/SETUP.DAT"), 2048); // the binary mail at the log-in
+    // The capture went to the net's monthly archive.
+    bool archived = false;
+    for (const auto& e : std::filesystem::directory_iterator(r.data + "/E2E")) {
+        const std::string n = e.path().filename().string();
+        archived = archived || (n.size() == 11 && n.compare(0, 3, "E2E") == 0 &&
+                                n.compare(7, 4, ".LOG") == 0 && e.file_size() > 0);
+    }
+    EXPECT_TRUE(archived);
+    // ... and was imported into the store: new messages, lists, the members, mail.
+    const auto text = [&](const std::string& f) {
+        try {
+            return base::readFile(r.data + "/E2E/" + f);
+        } catch (const base::FileError&) {
+            return std::string();
+        }
+    };
+    EXPECT_NE(text("MBOARD01.DAT").find("Message  #"), std::string::npos);
+    EXPECT_NE(text("MBOARD.LST").find("0001"), std::string::npos) << text("MBOARD.LST");
+    EXPECT_NE(text("MEMBOR.LST").find("TARNO002"), std::string::npos);
+    EXPECT_NE(text("MAIL.DAT").find("Private Message is from: TARNO002"), std::string::npos);
+    EXPECT_NE(text("MBOARD01.LST"), "");
+
+    const std::string rec = r.hostRecord();
+    EXPECT_NE(rec.find("POST reply board=1 (1) to=2 saved=yes"), std::string::npos) << rec;
+    EXPECT_NE(rec.find("  | >//"), std::string::npos);
+    EXPECT_NE(rec.find("POST new board=2 (2) saved=yes"), std::string::npos);
+    EXPECT_NE(rec.find("  title " + sj(u8"試験の書き込み")), std::string::npos);
+    EXPECT_NE(rec.find("MAIL to=TARNO002 saved=yes"), std::string::npos);
+    EXPECT_NE(rec.find("BMAIL to=TARNO003 name=BM.BIN header=BM.BIN declared=700 "
+                       "received=700 complete=yes"),
+              std::string::npos);
+    EXPECT_NE(rec.find("UPLOAD board=1 (1) name=UP.BIN header=UP.BIN declared=2500 "
+                       "received=2500 complete=yes"),
+              std::string::npos);
+    EXPECT_NE(rec.find("DOWNLOAD board=1 number=2 name=TOOL.LZH"), std::string::npos);
+    EXPECT_NE(rec.find("LOGOUTS 1"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, EveryReservation, ::testing::Values("tcp", "pty"),
+                         [](const auto& info) { return info.param; });
+
+// The outcomes of runs that meet trouble, each with its exit status and what stays.
+TEST(HeadlessRun, ABusyLineIsRedialledAndTheRunGoesOn) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({"MDOWN :1#1"}));
+    r.startHost(false, {"--busy", "1"});
+    ASSERT_EQ(r.run(), 0) << r.err << r.out;
+    EXPECT_FALSE(r.netMacHas("MDOWN :1#1"));
+    const std::string rec = r.hostRecord();
+    EXPECT_NE(rec.find("DIAL 0312345678 -> BUSY"), std::string::npos) << rec.substr(0, 600);
+    EXPECT_NE(rec.find("DIAL 0312345678 -> CONNECT 9600"), std::string::npos);
+}
+
+TEST(HeadlessRun, ACarrierDroppedMidRunKeepsWhatWasNotConfirmedAndFails) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({"NEWW :1#" + sj(u8"一通目"), "a", "//",
+                                    "NEWW :2#" + sj(u8"二通目"), "b", "//"}));
+    // Dropped while printing the prompt after the first posting's confirmation.
+    r.startHost(false, {"--drop-at", "menu:5"});
+    EXPECT_EQ(r.run(), 1) << r.out;
+    EXPECT_NE(r.err.find("the line was lost"), std::string::npos) << r.err;
+    EXPECT_FALSE(r.netMacHas("NEWW :1#" + sj(u8"一通目")));
+    EXPECT_TRUE(r.netMacHas("NEWW :2#" + sj(u8"二通目")));
+    const std::string rec = r.hostRecord();
+    EXPECT_NE(rec.find("POST new board=1 (1) saved=yes"), std::string::npos) << rec.substr(0, 800);
+    EXPECT_EQ(rec.find("POST new board=2"), std::string::npos);
+}
+
+TEST(HeadlessRun, AFailedTransferAndAReadOnlyBoardKeepTheirReservations) {
+    HeadlessRun r;
+    r.setUp("0312345678",
+            commands({"RES :3#1", sj(u8"書けません"), "//", "FDOWN :1#2", "MDOWN :1#1"}));
+    r.startHost(false, {"--mlink", "fail"});
+    ASSERT_EQ(r.run(), 0) << r.err << r.out;
+    EXPECT_TRUE(r.netMacHas("RES :3#1"));
+    EXPECT_TRUE(r.netMacHas("FDOWN :1#2"));
+    EXPECT_FALSE(r.netMacHas("MDOWN :1#1"));
+    const std::string errorLog = base::readFile(r.data + "/ERROR.LOG");
+    EXPECT_NE(errorLog.find(sj(u8"書込み可能なボードではありません.")), std::string::npos);
+    const std::string rec = r.hostRecord();
+    EXPECT_NE(rec.find("POST reply board=3 (3) to=1 saved=no"), std::string::npos);
+}
+
+TEST(HeadlessRun, ADirectLineNeedsNoModem) {
+    if (!haveSocat())
+        GTEST_SKIP() << "socat is not installed (./run installs it)";
+    HeadlessRun r;
+    r.setUp("999", commands({"MDOWN :1#1"}), false);
+    r.startHost(true, {"--direct"});
+    ASSERT_EQ(r.run(), 0) << r.err << r.out;
+    EXPECT_NE(r.out.find(" ダイレクト接続しました."), std::string::npos) << r.out;
+    EXPECT_FALSE(r.netMacHas("MDOWN :1#1")) << r.out;
+    const std::string rec = r.hostRecord();
+    EXPECT_EQ(rec.find("DIAL "), std::string::npos) << rec.substr(0, 3000);
+    EXPECT_NE(rec.find("LOGIN TARNO001"), std::string::npos) << rec.substr(0, 3000) << r.out;
+}
+
+TEST(HeadlessRun, APortThatWillNotOpenFails) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({}));
+    base::replaceLines(r.data + "/COMPORTS.DAT",
+                       {r.dir.file("no-such-tty"), "/dev/null", "/dev/null", "/dev/null"});
+    EXPECT_EQ(r.run(30000), 1);
+    EXPECT_NE(r.err.find("could not be opened"), std::string::npos) << r.err;
+    // Standard output is UTF-8, for the user's terminal.
+    EXPECT_NE(r.out.find("通信ポートをオープンできません."), std::string::npos) << r.out;
+}
+
+TEST(HeadlessRun, BadArgumentsAndAnUnusableOrBusyDataFolderExitWithTwo) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({}));
+    EXPECT_EQ(r.runTarno({"--run"}), 2);
+    EXPECT_NE(r.err.find("--run needs a net"), std::string::npos) << r.err;
+    EXPECT_EQ(r.runTarno({"--run", "NOSUCH", "--data-dir", r.data}), 2);
+    EXPECT_NE(r.err.find("NOSUCH"), std::string::npos) << r.err;
+    EXPECT_EQ(r.runTarno({"--run", "7", "--data-dir", r.data}), 2);
+    base::replaceFile(r.dir.file("plainfile"), "x");
+    EXPECT_EQ(r.runTarno({"--run", "0", "--data-dir", r.dir.file("plainfile")}), 2);
+
+    // Another TARNO holds the folder.
+    int fd = ::open((r.data + "/TARNO.LCK").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(r.runTarno({"--run", "E2E", "--data-dir", r.data}), 2);
+    EXPECT_NE(r.err.find("in use by another TARNO"), std::string::npos) << r.err;
+    ::close(fd);
+}
+
+} // namespace

@@ -1,0 +1,103 @@
+#include "transfer/MlinkHeader.h"
+
+#include "base/Path.h"
+#include "base/Sjis.h"
+
+#include <cstdio>
+
+namespace transfer {
+
+namespace {
+
+bool isStampByte(char c) {
+    return (c >= '0' && c <= '9') || c == ':' || c == '/' || c == '-' || c == '.' || c == ' ';
+}
+
+bool isTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+} // namespace
+
+std::optional<DownloadHeader> parseDownloadHeader(std::string_view line) {
+    const size_t sp1 = line.find(' ');
+    if (sp1 == std::string_view::npos || sp1 == 0)
+        return std::nullopt;
+    const size_t sp2 = line.find(' ', sp1 + 1);
+    if (sp2 == std::string_view::npos || sp2 == sp1 + 1)
+        return std::nullopt;
+    const std::string_view stamp = line.substr(sp2 + 1);
+    if (stamp.empty() || stamp.size() > 40 || stamp.front() == ' ')
+        return std::nullopt;
+    for (char c : stamp)
+        if (!isStampByte(c))
+            return std::nullopt;
+    DownloadHeader h;
+    h.name = std::string(line.substr(0, sp1));
+    h.sizeText = std::string(line.substr(sp1 + 1, sp2 - sp1 - 1));
+    if (h.sizeText.size() <= 18) {
+        std::int64_t v = 0;
+        bool digits = true;
+        for (char c : h.sizeText) {
+            if (c < '0' || c > '9') {
+                digits = false;
+                break;
+            }
+            v = v * 10 + (c - '0');
+        }
+        if (digits)
+            h.size = v;
+    }
+    return h;
+}
+
+std::string safeDownloadName(std::string_view hostName) {
+    // The folder part goes first: only the last component can name the file.
+    const std::string last = base::fileNamePart(hostName);
+    std::string out;
+    for (size_t i = 0; i < last.size(); ++i) {
+        const auto c = static_cast<unsigned char>(last[i]);
+        if (base::isLeadByte(c)) {
+            if (i + 1 < last.size() && isTrailByte(static_cast<unsigned char>(last[i + 1]))) {
+                out += last[i];
+                out += last[i + 1];
+                ++i;
+            }
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':')
+            continue;
+        // A single 0x80/0xA0/0xFD..0xFF byte is no character of ours; half-width kana stay.
+        if (c == 0x80 || c == 0xA0 || c >= 0xFD)
+            continue;
+        out += static_cast<char>(c);
+    }
+    size_t start = 0;
+    while (start < out.size() && (out[start] == '.' || out[start] == ' '))
+        ++start;
+    out.erase(0, start);
+    return cutBytes(out, kMaxNameBytes);
+}
+
+std::string cutBytes(std::string_view s, int n) {
+    if (n <= 0)
+        return {};
+    if (static_cast<int>(s.size()) <= n)
+        return std::string(s);
+    int len = 0;
+    while (len < n) {
+        const int step = base::isLeadByte(s[static_cast<size_t>(len)]) ? 2 : 1;
+        if (len + step > n)
+            break;
+        len += step;
+    }
+    return std::string(s.substr(0, static_cast<size_t>(len)));
+}
+
+std::string uploadHeader(std::string_view fileName, std::int64_t size) {
+    char number[32];
+    std::snprintf(number, sizeof number, "%lld", static_cast<long long>(size));
+    return cutBytes(fileName, 12) + " " + number + " " + "80:00:00 00:00:00" + "\r";
+}
+
+} // namespace transfer
