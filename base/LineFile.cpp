@@ -9,15 +9,42 @@
 namespace base {
 namespace {
 
+ReplaceHook& replaceHook() {
+    static ReplaceHook hook;
+    return hook;
+}
+
+// The hook's verdict on a step: 0 to run it, else the errno it fails with.
+int injected(ReplaceStep step, size_t& bytes) {
+    const ReplaceHook& hook = replaceHook();
+    if (!hook)
+        return 0;
+    const size_t asked = bytes;
+    int err = hook(step, bytes);
+    if (bytes == 0 || bytes > asked)
+        bytes = asked;
+    return err;
+}
+
+int injected(ReplaceStep step) {
+    size_t none = 0;
+    return injected(step, none);
+}
+
 std::string reason(const std::string& what, const std::string& path, int err) {
     return what + " " + path + ": " + std::strerror(err);
 }
 
-void writeAll(int fd, std::string_view bytes, const std::string& path) {
+void writeAll(int fd, std::string_view bytes, const std::string& path, bool replacing = false) {
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        size_t chunk = left;
+        if (replacing) {
+            if (int err = injected(ReplaceStep::Write, chunk))
+                throw FileError(reason("cannot write", path, err));
+        }
+        ssize_t n = ::write(fd, p, chunk);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -111,13 +138,17 @@ void replaceLines(const std::string& path, const Lines& lines, unsigned mode) {
 
 void replaceFile(const std::string& path, std::string_view bytes, unsigned mode) {
     std::string tmp = path + ".tmpXXXXXX";
+    if (int err = injected(ReplaceStep::Create))
+        throw FileError(reason("cannot create a file beside", path, err));
     int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0)
         throw FileError(reason("cannot create a file beside", path, errno));
     try {
         if (::fchmod(fd, mode) != 0)
             throw FileError(reason("cannot set the mode of", tmp, errno));
-        writeAll(fd, bytes, path);
+        writeAll(fd, bytes, path, true);
+        if (int err = injected(ReplaceStep::Sync))
+            throw FileError(reason("cannot write", path, err));
         if (::fsync(fd) != 0)
             throw FileError(reason("cannot write", path, errno));
     } catch (...) {
@@ -130,17 +161,24 @@ void replaceFile(const std::string& path, std::string_view bytes, unsigned mode)
         ::unlink(tmp.c_str());
         throw FileError(reason("cannot write", path, err));
     }
-    if (::rename(tmp.c_str(), path.c_str()) != 0) {
-        int err = errno;
+    int renameErr = injected(ReplaceStep::Rename);
+    if (renameErr != 0 || ::rename(tmp.c_str(), path.c_str()) != 0) {
+        int err = renameErr ? renameErr : errno;
         ::unlink(tmp.c_str());
         throw FileError(reason("cannot replace", path, err));
     }
     // Make the rename itself durable; a failure here leaves a complete file either way.
+    if (injected(ReplaceStep::SyncFolder))
+        return;
     int dir = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+void setReplaceHook(ReplaceHook hook) {
+    replaceHook() = std::move(hook);
 }
 
 void appendLines(const std::string& path, const Lines& lines) {

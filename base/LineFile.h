@@ -2,6 +2,7 @@
 // Files are read and written whole, as lists of lines. Reading accepts CR LF, LF and a lone
 // CR as line ends; writing always ends every line with CR LF. A whole-file replace is
 // atomic: the old file stays in place until the new one is complete on disk.
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -35,6 +36,17 @@ bool readLinesIfExists(const std::string& path, Lines& out);
 // untouched and FileError is thrown.
 void replaceLines(const std::string& path, const Lines& lines, unsigned mode = 0644);
 void replaceFile(const std::string& path, std::string_view bytes, unsigned mode = 0644);
+
+// The steps of a whole-file replace, in order. Write happens once per write call (a
+// short write makes another).
+enum class ReplaceStep { Create, Write, Sync, Rename, SyncFolder };
+
+// A test seam in front of each step of replaceFile: it runs before the step and may make
+// it fail by returning an errno value (ENOSPC, EIO, ...), 0 to let it run. For Write,
+// `bytes` is how many bytes the call is about to write; the hook may lower it (not to 0)
+// to make a short write. Empty (the default): every step runs as it is.
+using ReplaceHook = std::function<int(ReplaceStep step, size_t& bytes)>;
+void setReplaceHook(ReplaceHook hook);
 
 // Appends these lines (each with CR LF), creating the file when it is missing.
 void appendLines(const std::string& path, const Lines& lines);

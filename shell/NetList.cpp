@@ -49,6 +49,11 @@ std::string NetList::field(int net, int k) const {
 void NetList::setField(int net, int k, std::string value) {
     if (!has(net) || k < 0 || k >= kLinesPerNet)
         return;
+    // A field is one line of the file: a line break in it would shift every later field
+    // of the list by a line when it is read again.
+    for (char& c : value)
+        if (c == '\r' || c == '\n')
+            c = ' ';
     lines_[static_cast<size_t>(net * kLinesPerNet + k)] = std::move(value);
 }
 

@@ -52,7 +52,8 @@ public:
     bool has(int net) const { return net >= 0 && net < count(); }
     // Line k of net n; "" for a net or line that does not exist.
     std::string field(int net, int k) const;
-    // Sets line k of an existing net; ignored for a net that does not exist.
+    // Sets line k of an existing net; ignored for a net that does not exist. A CR or LF in
+    // the value becomes a blank, so the field stays one line of the file.
     void setField(int net, int k, std::string value);
     // Line 0 of every net, in order.
     std::vector<std::string> names() const;

@@ -14,6 +14,7 @@
 #include <pthread.h>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -68,9 +69,24 @@ Host misbehaviour:
   --idle-logout MS       end a session after MS without input (default 300000)
 )";
 
+// The demo data set: beside an installed program (../share/tarno/data/demo), else the
+// source tree's the program was built from.
+std::string demoFixture() {
+    char self[4096];
+    ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0) {
+        std::string dir(self, static_cast<size_t>(n));
+        dir = dir.substr(0, dir.rfind('/'));
+        const std::string installed = dir + "/../share/tarno/data/demo";
+        if (base::dirExists(installed))
+            return installed;
+    }
+    return TARNO_DEMO_DIR;
+}
+
 struct Config {
     sim::SimOptions options;
-    std::string fixture = TARNO_DEMO_DIR;
+    std::string fixture = demoFixture();
     std::string listen;
     std::string pty;
     std::string record;
