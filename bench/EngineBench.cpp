@@ -17,24 +17,9 @@
 
 namespace {
 
-
 // Everything a run needs, on a folder of its own.
-struct Rig {
-    std::string dir;
-    base::VirtualLoop loop;
-    shell::NetList nets;
-    shell::ModemSettings modems = shell::defaultModemSettings();
-    bench::NullMacroHost macroHost;
-    macro::MacroModel macro;
-    base::ErrorLog errors;
-    bench::NullPort port{false};
-    bench::NullRunHost host;
-    engine::VazevModel model;
-
-    explicit Rig(const std::string& folder)
-        : dir(folder), nets(folder, {"B", "BENCH", "999", "0", "ID", "PW", "H", "KTBBS", "", ""}),
-          macro(nets, macroHost, folder), errors(folder + "/ERROR.LOG"),
-          model({loop, port, nets, modems, macro, errors, host, folder}) {
+struct Rig : bench::EngineRig {
+    explicit Rig(const std::string& folder) : EngineRig(folder, false) {
         macroHost.runs = true;
         base::makeDirs(folder + "/BENCH");
         base::replaceLines(folder + "/BENCH/NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});

@@ -18,26 +18,13 @@
 
 namespace {
 
-
 constexpr size_t kSize = 16u << 20;
 constexpr size_t kBlock = 4096;
 
-struct Rig {
-    base::VirtualLoop loop;
-    shell::NetList nets;
-    shell::ModemSettings modems = shell::defaultModemSettings();
-    bench::NullMacroHost macroHost;
-    macro::MacroModel macro;
-    base::ErrorLog errors;
-    bench::NullPort port{true};
-    bench::NullRunHost host;
-    engine::VazevModel model;
+struct Rig : bench::EngineRig {
     transfer::EngineTransfer transfer;
 
-    explicit Rig(const std::string& folder)
-        : nets(folder, {"B", "BENCH", "999", "0", "ID", "PW", "H", "KTBBS", "", ""}),
-          macro(nets, macroHost, folder), errors(folder + "/ERROR.LOG"),
-          model({loop, port, nets, modems, macro, errors, host, folder}), transfer(model, folder) {
+    explicit Rig(const std::string& folder) : EngineRig(folder, true), transfer(model, folder) {
         model.setTransfer(&transfer);
     }
     bool download(const std::string& data) {
