@@ -91,6 +91,49 @@ def receive_input(chunks):
     return bytes(out)
 
 
+def mlink_input(steps):
+    """A transfer script: ("piece", bytes), ("ms", n) with n a multiple of 100 plus 1,
+    ("down",), ("up",), ("abort",), ("tick",)."""
+    out = bytearray()
+    for step in steps:
+        kind = step[0]
+        if kind == "piece":
+            for i in range(0, len(step[1]), 255):
+                part = step[1][i:i + 255]
+                out += bytes([0, len(part)]) + part
+        elif kind == "ms":
+            out += bytes([3, (step[1] - 1) // 100])
+        elif kind == "down":
+            out.append(4)
+        elif kind == "up":
+            out += bytes([5, 1])
+        elif kind == "abort":
+            out += bytes([6, 0])
+        else:
+            out += bytes([6, 1])
+    return bytes(out)
+
+
+def mlink_seeds():
+    header = b" 26:12:02 12:00:00\r"
+    data = bytes((i * 13 + 5) & 0xFF for i in range(600))
+    put("mlink", "download", mlink_input([("down",), ("ms", 301), ("piece", b"README.TXT 600" + header),
+                                          ("piece", data + b"\r\n")]))
+    put("mlink", "download_empty", mlink_input([("down",), ("ms", 301), ("piece", b"EMPTY.TXT 0" + header),
+                                                ("piece", b"\r")]))
+    put("mlink", "download_paths", mlink_input([
+        ("down",), ("ms", 301), ("piece", b"../../etc/x\\..\\A:B.TXT 5" + header), ("piece", b"abcde"),
+        ("down",), ("ms", 301), ("piece", "漢字".encode("cp932") + b"\x81.TXT 3" + header), ("piece", b"xyz"),
+        ("down",), ("ms", 301), ("piece", b"failed to open\r"), ("tick",)]))
+    put("mlink", "download_slow_abort", mlink_input([
+        ("down",), ("ms", 301), ("piece", b"SLOW.BIN 100000" + header), ("piece", data),
+        ("tick",), ("ms", 25501), ("piece", data), ("abort",)]))
+    put("mlink", "upload", mlink_input([("up",), ("ms", 701), ("piece", b"M"), ("piece", b"M"),
+                                        ("ms", 201), ("ms", 201), ("tick",), ("ms", 201), ("ms", 201)]))
+    put("mlink", "upload_cancel", mlink_input([("up",), ("ms", 701), ("piece", b"M"), ("piece", b"M"),
+                                               ("ms", 201), ("piece", b"host cancels now\r\n")]))
+
+
 def hostsim_sessions(hostsim):
     """Host output of scripted sessions with the demo host."""
     scripts = {
@@ -164,6 +207,7 @@ def main():
         timer_line("x", 0, "ALPHA", 31, "23:59", "土曜日", "0100111"),
         b"o99 " + b" " * 16 + b" 01 12:34 " + "月曜日".encode("cp932") + b" " * 20 + b"@10110000000",
         b"garbage line"]) + b"\r\n")
+    mlink_seeds()
     put("comports", "default", b"/dev/ttyS0\r\n/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n")
     put("comports", "mixed", b"tcp:127.0.0.1:2323\r\n\r\n  \r\nsim:\r\n")
     put("telnet", "negotiation", bytes([9, 255, 251, 1, 255, 253, 3, 255, 250, 24, 1, 255, 240, 9, 255, 255, 13, 0, 13, 10]) + b"\x05\x01\x02\x03\x04\x05hello\r")

@@ -97,7 +97,12 @@ std::string cutBytes(std::string_view s, int n) {
 std::string uploadHeader(std::string_view fileName, std::int64_t size) {
     char number[32];
     std::snprintf(number, sizeof number, "%lld", static_cast<long long>(size));
-    return cutBytes(fileName, 12) + " " + number + " " + "80:00:00 00:00:00" + "\r";
+    // A control byte in a local name would end or break the host's header line early.
+    std::string name = cutBytes(fileName, 12);
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '_';
+    return name + " " + number + " " + "80:00:00 00:00:00" + "\r";
 }
 
 } // namespace transfer

@@ -33,7 +33,8 @@ std::string safeDownloadName(std::string_view hostName);
 // At most `n` bytes of s, never splitting a double-byte character.
 std::string cutBytes(std::string_view s, int n);
 
-// The header the terminal sends for an upload of `fileName` with `size` bytes, CR included.
+// The header the terminal sends for an upload of `fileName` with `size` bytes, CR included;
+// a control byte in the name is sent as "_".
 std::string uploadHeader(std::string_view fileName, std::int64_t size);
 
 } // namespace transfer

@@ -52,3 +52,12 @@ TEST(DownloadName, DoubleByteCharactersStayWholeAndBrokenOnesGo) {
 }
 
 } // namespace
+
+TEST(UploadHeader, TwelveBytesOfTheNameAndNoLineEndInsideIt) {
+    EXPECT_EQ(transfer::uploadHeader("LONGFILENAME.TXT", 5), "LONGFILENAME 5 80:00:00 00:00:00\r");
+    // A name holding CR or LF would end the host's header line early.
+    EXPECT_EQ(transfer::uploadHeader("A\rB\nC.TXT", 0), "A_B_C.TXT 0 80:00:00 00:00:00\r");
+    // Twelve bytes never split a double-byte character.
+    EXPECT_EQ(transfer::uploadHeader(sj(u8"Aあいうえおか"), 1),
+              sj(u8"Aあいうえお") + " 1 80:00:00 00:00:00\r");
+}

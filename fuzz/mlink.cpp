@@ -1,0 +1,190 @@
+// MLINK from the host's side: any header line and any data, cut anywhere, with time passing,
+// aborts and a new transfer in between. A download lands only in DOWNLOAD of the data folder
+// under a plain name, holds exactly the size its header announced, and leaves no temporary
+// file behind; every transfer ends with the line back in terminal mode and the window
+// closed. The header parser and the name reduction keep their own promises on any bytes.
+#include "base/LineFile.h"
+#include "base/Sjis.h"
+#include "base/VirtualLoop.h"
+#include "fuzz/FuzzSupport.h"
+#include "transfer/MlinkHeader.h"
+#include "transfer/MlinkModel.h"
+
+#include <deque>
+#include <filesystem>
+#include <map>
+
+namespace {
+
+namespace fs = std::filesystem;
+using transfer::MlinkModel;
+
+struct Line : transfer::MlinkLine {
+    int mode = 0;
+    std::deque<unsigned char> ring;
+    std::vector<std::string> statuses;
+    MlinkModel* model = nullptr;
+
+    int receiveMode() const override { return mode; }
+    void setReceiveMode(int m) override { mode = m; }
+    bool ringHasByte() const override { return !ring.empty(); }
+    unsigned char ringGetC() override {
+        if (ring.empty())
+            return 0;
+        unsigned char c = ring.front();
+        ring.pop_front();
+        return c;
+    }
+    void clearRing() override { ring.clear(); }
+    void receiveAsText(std::string_view) override {}
+    void send(std::string_view) override {}
+    void setStatus(const std::string& s) override { statuses.push_back(s); }
+    void logError(const std::string&) override {}
+    void logErrorPlain(const std::string&) override {}
+    void setUploadSent(bool) override {}
+
+    // One receive notification, routed by mode as the terminal routes it.
+    void receive(const std::string& bytes) {
+        switch (mode) {
+        case 1:
+            // The terminal's ring holds 50,000 bytes; past that the transfer is told.
+            if (ring.size() + bytes.size() > 50000) {
+                model->ringOverrun();
+                return;
+            }
+            ring.insert(ring.end(), bytes.begin(), bytes.end());
+            model->ringData();
+            break;
+        case 2:
+            model->downloadData(bytes.data(), bytes.size());
+            break;
+        case 3:
+            model->uploadReceive(bytes.size());
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+// A plain name: what the header reduction promises of any host name. A trail byte of a
+// double-byte character may be "\\" (0x5C); only single-byte characters are separators.
+void checkPlainName(const std::string& name) {
+    FUZZ_CHECK(static_cast<int>(name.size()) <= transfer::kMaxNameBytes);
+    if (!name.empty())
+        FUZZ_CHECK(name[0] != '.' && name[0] != ' ');
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (base::isLeadByte(c)) {
+            FUZZ_CHECK(i + 1 < name.size()); // whole double-byte characters only
+            ++i;
+            continue;
+        }
+        FUZZ_CHECK(c >= 0x20 && c != 0x7F);
+        FUZZ_CHECK(c != '/' && c != '\\' && c != ':');
+    }
+}
+
+void checkHeaderRules(const std::string& text) {
+    const std::string name = transfer::safeDownloadName(text);
+    checkPlainName(name);
+    FUZZ_CHECK(transfer::safeDownloadName(name) == name);
+    if (auto h = transfer::parseDownloadHeader(text)) {
+        FUZZ_CHECK(h->name.find(' ') == std::string::npos);
+        FUZZ_CHECK(text.compare(0, h->name.size(), h->name) == 0);
+        if (h->size)
+            FUZZ_CHECK(*h->size >= 0 && std::to_string(*h->size).size() <= h->sizeText.size());
+    }
+    const int n = static_cast<int>(text.size() % 40);
+    const std::string cut = transfer::cutBytes(text, n);
+    FUZZ_CHECK(static_cast<int>(cut.size()) <= n && text.compare(0, cut.size(), cut) == 0);
+    const std::string up = transfer::uploadHeader(text, static_cast<std::int64_t>(text.size()));
+    FUZZ_CHECK(!up.empty() && up.back() == '\r');
+    FUZZ_CHECK(up.find('\r') == up.size() - 1);
+}
+
+// The sizes the headers announced, by the name they became, as the transfer window showed
+// them; what the download folder holds must match one of them.
+std::map<std::string, std::vector<std::int64_t>> announced;
+
+void noteAnnounced(const MlinkModel& model) {
+    const std::string prefix = std::string(MlinkModel::kDownloadFolder) + "\\";
+    const std::string& shown = model.display().filename;
+    if (shown.compare(0, prefix.size(), prefix) == 0)
+        announced[shown.substr(prefix.size())].push_back(model.TransferSize());
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+    fuzz::Sandbox& box = fuzz::Sandbox::get();
+    box.reset();
+    announced.clear();
+    fuzz::Bytes in(data, size);
+
+    base::VirtualLoop loop;
+    Line line;
+    MlinkModel model(loop, line, box.data());
+    line.model = &model;
+    base::replaceFile(box.file("UP.BIN"), std::string(3000, 'u'));
+
+    int steps = 0;
+    while (!in.empty() && ++steps < 400) {
+        switch (in.below(8)) {
+        case 0:
+        case 1:
+        case 2: {
+            std::string piece = in.piece();
+            checkHeaderRules(piece);
+            line.receive(piece);
+            break;
+        }
+        case 3:
+            loop.advance(1 + in.byte() * 100);
+            break;
+        case 4:
+            model.MDOWN();
+            break;
+        case 5:
+            model.MUP(in.below(2) ? "UP.BIN" : in.piece());
+            break;
+        case 6:
+            if (in.below(4) == 0)
+                model.ABORTClick();
+            else
+                model.Timer1Timer();
+            break;
+        default:
+            loop.advance(in.byte() * 1000);
+            break;
+        }
+        noteAnnounced(model);
+        FUZZ_CHECK(model.BytesDone() >= 0);
+        if (model.phase() == MlinkModel::Phase::DownData)
+            FUZZ_CHECK(model.BytesDone() <= model.TransferSize());
+    }
+    // Whatever state it is in, the transfer ends: by the abort, or by its own deadlines.
+    model.ABORTClick();
+    loop.advance(10 * MlinkModel::kInactivityMs);
+    FUZZ_CHECK(!model.busy());
+    FUZZ_CHECK(!model.visible());
+    FUZZ_CHECK(line.mode == 0);
+
+    box.checkContained();
+    for (const std::string& entry : fuzz::tree(box.data())) {
+        if (entry == "UP.BIN" || entry == MlinkModel::kDownloadFolder)
+            continue;
+        const std::string prefix = std::string(MlinkModel::kDownloadFolder) + "/";
+        FUZZ_CHECK(entry.compare(0, prefix.size(), prefix) == 0);
+        const std::string name = entry.substr(prefix.size());
+        checkPlainName(name);
+        FUZZ_CHECK(name.rfind(".mlink-", 0) != 0); // no temporary file outlives its transfer
+        const fs::path p = fs::path(box.data()) / entry;
+        FUZZ_CHECK(fs::is_regular_file(fs::symlink_status(p)));
+        const auto sizes = announced.find(name);
+        FUZZ_CHECK(sizes != announced.end());
+        const auto got = static_cast<std::int64_t>(fs::file_size(p));
+        FUZZ_CHECK(std::find(sizes->second.begin(), sizes->second.end(), got) != sizes->second.end());
+    }
+    return 0;
+}
