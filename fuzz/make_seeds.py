@@ -134,6 +134,38 @@ def mlink_seeds():
                                                ("ms", 201), ("piece", b"host cancels now\r\n")]))
 
 
+def viewers_seeds():
+    """Store files (MBOARD.LST, MBOARD01.DAT, .OLD, MBOARD01.LST, FBOARD.LST, FBOARD01.LST,
+    MEMBOR.LST, MAIL.DAT) as the import writes them, then the window and its clicks."""
+    sj = lambda t: t.encode("cp932")
+    def lines(*ls):
+        return b"".join(l + b"\r\n" for l in ls)
+    def message(n, author, date, subject, body=()):
+        return lines(b"Message  #%04d   from: " % n + author, b"Time: " + date + b"  Section 01: " + sj("雑談"),
+                     b"Subj: " + subject, *body)
+    def mail(sender, subject, body):
+        return lines(b"Private Message is from: " + sender, b"Time: 26/12/06 08:00:00", b"Subj: " + subject, *body)
+    board = (message(1, b"SYSOP", b"26/12/01 10:00:00", b"A", [sj("本文です"), b"two"]) +
+             message(2, b"TARNO002", b"26/12/02 10:00:00", b"Re:0001) B") +
+             message(3, b"TARNO003", b"26/12/03 10:00:00", b"Re:0001) C", [b"x"]) +
+             message(4, b"TARNO004", b"26/12/04 11:00:00", b"Re:0003) D") +
+             message(3, b"TARNO003", b"26/12/03 10:00:00", b"Re:0001) C", [b"x"]))
+    files = [lines(b"0001: ZATSU " + sj("雑談"), b"0002: EMPTY"), board,
+             message(9, b"OLDONE", b"25/01/01 00:00:00", b"gone"),
+             lines(b"0118: 26/12/01 10:00 SYSOP    a", b"0119: 26/12/02 10:00 B b"),
+             lines(b"0001: TOOLS " + sj("ツール")), lines(b"  7: TARNO.LZH 1234", b" 12: X.TXT"),
+             lines(b"SYSOP     " + sj("しすおぺ"), b"TARNO002  " + sj("はなこ")),
+             b"noise\r\n" + mail(b"ABCD0123 Nick", b"Hello", [b"body 1"]) + mail(b"SYSOP", sj("お知らせ"), [b"end"])]
+    head = b"".join(bytes([len(f) & 0xFF, len(f) >> 8]) + f for f in files)
+    # Board window: tree on, all marked; clicks, jumps, both file kinds, deletions.
+    put("viewers", "board", head + bytes([0, 0, 1, 1]) +
+        bytes([5, 2, 9, 1, 6, 1, 7, 0, 5, 4, 9, 1, 2, 0, 3, 1]) + b"C" + bytes([4, 36, 12, 2, 8, 5, 1, 9, 1, 10, 11]))
+    put("viewers", "mail", head + bytes([1, 0, 1, 1, 2, 0, 0, 3]))
+    put("viewers", "lists", head + bytes([2, 3, 1, 4, 0, 3]) + b"118" + bytes([5, 1, 4, 1, 2]) + b"12" +
+        bytes([6, 1, 1, 2, 1, 3, 1, 4, 1, 1]) + b"7" + bytes([6, 1, 5, 0]))
+    put("viewers", "members", head + bytes([3, 1, 1, 0, 1, 2]))
+
+
 def hostsim_sessions(hostsim):
     """Host output of scripted sessions with the demo host."""
     scripts = {
@@ -208,6 +240,7 @@ def main():
         b"o99 " + b" " * 16 + b" 01 12:34 " + "月曜日".encode("cp932") + b" " * 20 + b"@10110000000",
         b"garbage line"]) + b"\r\n")
     mlink_seeds()
+    viewers_seeds()
     put("comports", "default", b"/dev/ttyS0\r\n/dev/ttyS1\r\n/dev/ttyS2\r\n/dev/ttyS3\r\n")
     put("comports", "mixed", b"tcp:127.0.0.1:2323\r\n\r\n  \r\nsim:\r\n")
     put("telnet", "negotiation", bytes([9, 255, 251, 1, 255, 253, 3, 255, 250, 24, 1, 255, 240, 9, 255, 255, 13, 0, 13, 10]) + b"\x05\x01\x02\x03\x04\x05hello\r")
