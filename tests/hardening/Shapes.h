@@ -1,7 +1,8 @@
 #pragma once
 // An old and a new content of each file the program rewrites whole, in the shapes the
-// program writes them: the net list, the settings file, a net's command file and the timer
-// schedule.
+// program writes them: the net list, the settings file, a net's command file, the timer
+// schedule, and the store's board list, message list and board file (a reorganised or
+// edited board is written whole; received messages and mail are only ever appended).
 #include "base/LineFile.h"
 #include "base/Sjis.h"
 #include "macro/ReserveList.h"
@@ -11,6 +12,7 @@
 
 #include <dirent.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,41 @@ inline base::Lines timerLines(int entries, bool done) {
     return out;
 }
 
+// A board file of `count` messages from `first` on, as the import stores them.
+inline base::Lines boardFile(int first, int count) {
+    base::Lines out;
+    for (int n = first; n < first + count; ++n) {
+        char head[64];
+        std::snprintf(head, sizeof head, "Message  #%04d   from: TARNO%03d", n, n % 1000);
+        out.push_back(head);
+        out.push_back("Time: 26/12/0" + std::to_string(1 + n % 9) + " 10:00:00  Section 01: " +
+                      base::sj(u8"雑談"));
+        out.push_back("Subj: " + base::sj(u8"件名") + std::to_string(n));
+        out.push_back(base::sj(u8"本文です．") + std::string(40, 'm'));
+    }
+    return out;
+}
+
+inline base::Lines boardList(int boards) {
+    base::Lines out;
+    for (int n = 1; n <= boards; ++n) {
+        char line[40];
+        std::snprintf(line, sizeof line, "%04d: BOARD%02d ", n, n);
+        out.push_back(line + base::sj(u8"雑談の部屋") + std::to_string(n));
+    }
+    return out;
+}
+
+inline base::Lines messageList(int first, int count) {
+    base::Lines out;
+    for (int n = first; n < first + count; ++n) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%04d: 26/12/01 10:00 TARNO%03d ", n, n % 1000);
+        out.push_back(line + base::sj(u8"件名") + std::to_string(n));
+    }
+    return out;
+}
+
 inline std::vector<Shape> shapes() {
     shell::SettingsFileData oldSettings, newSettings;
     newSettings.browseAll = true;
@@ -70,6 +107,9 @@ inline std::vector<Shape> shapes() {
         {shell::kSettingsFile, shell::settingsLines(oldSettings), shell::settingsLines(newSettings)},
         {"NET.MAC", commandFile(4), commandFile(1)},
         {"Timer.dat", timerLines(6, false), timerLines(7, true)},
+        {"MBOARD.LST", boardList(4), boardList(9)},
+        {"MBOARD01.LST", messageList(1, 12), messageList(5, 20)},
+        {"MBOARD01.DAT", boardFile(1, 6), boardFile(3, 9)},
     };
 }
 
