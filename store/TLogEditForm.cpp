@@ -73,13 +73,16 @@ TLogEditForm::TLogEditForm(LogEditModel& model, std::function<void(bool)> setOth
     connect(run, &QPushButton::clicked, this, &TLogEditForm::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &TLogEditForm::Button2Click);
     // A field that is not a number becomes "0" as it is edited.
+    // The slot reaches the model through a pointer of its own. With `this` captured again
+    // inside the outer lambda, the sanitizer build saw the slot use a wrong `this`.
     auto watch = [this](QLineEdit* edit, void (LogEditModel::*change)(),
                         std::string LogEditModel::*field) {
-        connect(edit, &QLineEdit::textEdited, this, [this, edit, change, field] {
-            model_.*field = ui::fromQ(edit->text());
-            (model_.*change)();
-            if (ui::fromQ(edit->text()) != model_.*field)
-                edit->setText(toQ(model_.*field));
+        LogEditModel* model = &model_;
+        connect(edit, &QLineEdit::textEdited, this, [model, edit, change, field] {
+            model->*field = ui::fromQ(edit->text());
+            (model->*change)();
+            if (ui::fromQ(edit->text()) != model->*field)
+                edit->setText(toQ(model->*field));
         });
     };
     watch(edit1_, &LogEditModel::Edit1Change, &LogEditModel::Edit1);
