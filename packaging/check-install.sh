@@ -3,12 +3,21 @@
 # and the installed programs find their starting copies and demo data set there.
 #   check-install.sh install BUILD_DIR    cmake --install BUILD_DIR into a scratch root
 #   check-install.sh deb PACKAGE.deb      the package's listing, unpacked into a scratch root
+#   check-install.sh package BUILD_DIR    makes the package of BUILD_DIR (CPack, in the scratch
+#                                         folder) and checks it as deb does
 set -euo pipefail
 mode="$1"
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/tarno-install-XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
 root="$scratch/root"
 fail() { echo "check-install: $*" >&2; exit 1; }
+
+if [ "$mode" = package ]; then
+    cpack --config "$2/CPackConfig.cmake" -G DEB -B "$scratch/package" >"$scratch/cpack.log" 2>&1 ||
+        { cat "$scratch/cpack.log" >&2; fail "cpack failed"; }
+    set -- deb "$(ls "$scratch"/package/tarno_*.deb)"
+    mode=deb
+fi
 
 case "$mode" in
 install)
@@ -27,13 +36,19 @@ deb)
     dpkg-deb -x "$2" "$root"
     ;;
 *)
-    fail "usage: check-install.sh install BUILD_DIR | deb PACKAGE.deb"
+    fail "usage: check-install.sh install BUILD_DIR | deb PACKAGE.deb | package BUILD_DIR"
     ;;
 esac
 
 for f in usr/bin/tarno usr/bin/tarno-hostsim; do
     [ -x "$root/$f" ] || fail "$f is missing or not executable"
 done
+# The installed program runs from there, and says the version the package carries.
+version="$(timeout 30 "$root/usr/bin/tarno" --version)" || fail "tarno --version failed: $version"
+if [ "$mode" = deb ]; then
+    expected="$(dpkg-deb -f "$2" Version)"
+    grep -qF "Ver $expected" <<<"$version" || fail "tarno --version says \"$version\", the package $expected"
+fi
 for f in NETLIST.NEW TARNO_I2.NEW NET.MAC Timer.NEW TXTSTY0.dat TXTSTY1.dat TXTSTY2.dat \
          TXTSTY3.dat demo/HOST.TXT demo/MBOARDS.TXT; do
     [ -f "$root/usr/share/tarno/data/$f" ] || fail "starting copy $f is missing"

@@ -1,0 +1,4 @@
+tarno_bench(app SOURCES AppBench.cpp DEPS tarno_app)
+set_target_properties(bench_app PROPERTIES AUTOMOC ON)
+target_compile_definitions(bench_app PRIVATE TARNO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+add_dependencies(bench_app tarno)
