@@ -2,6 +2,7 @@
 
 #include "base/Sjis.h"
 #include "base/Text.h"
+#include "store/StoreFiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -36,12 +37,11 @@ std::string four(int n) {
     return b;
 }
 
-// The article number of a header: the four characters after its first "#"; 9999 when they
-// are not a number, so a damaged header still gets a line of its own.
+// The article number of a header by the store's rule; 9999 when it has none, so a damaged
+// header still gets a line of its own.
 int articleOf(std::string_view header) {
-    const int hash = base::pos("#", header);
-    const std::string n = copy(header, hash + 1, 4);
-    return isDigits(n) ? std::stoi(n) : 9999;
+    const int n = store::articleNumberOf(header);
+    return n > 0 ? n : store::kMaxArticle;
 }
 
 // Where each list line stands: the reply tree is kept as nodes and flattened at the end,

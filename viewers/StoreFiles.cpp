@@ -3,6 +3,7 @@
 #include "base/DateTime.h"
 #include "base/Sjis.h"
 #include "base/Text.h"
+#include "store/StoreFiles.h"
 
 #include <cstdio>
 
@@ -66,11 +67,11 @@ DateKey key(int y, int m, int d, int h, int mi, int s) {
 } // namespace
 
 std::string messageBoardFile(const std::string& folder, int board, std::string_view ext) {
-    return folder + "/MBOARD" + two(board) + std::string(ext);
+    return folder + "/" + store::boardFileName(two(board), ext);
 }
 
 std::string fileBoardListFile(const std::string& folder, int board) {
-    return folder + "/FBOARD" + two(board) + ".LST";
+    return folder + "/" + store::fileListName(two(board));
 }
 
 std::string storeFile(const std::string& folder, std::string_view name) {
@@ -93,10 +94,8 @@ int boardNumberOfLine(std::string_view line) {
 }
 
 int entryNumberOf(std::string_view line) {
-    const size_t colon = line.find(':');
-    if (colon == std::string_view::npos)
-        return 0;
-    return base::strToIntDef(line.substr(0, colon), 0);
+    // A line without ":" carries no number here; the store reads the whole line then.
+    return line.find(':') == std::string_view::npos ? 0 : store::entryNumberOf(line);
 }
 
 std::optional<DateKey> parseStoreDate(std::string_view text) {
