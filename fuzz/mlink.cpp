@@ -7,10 +7,10 @@
 #include "base/Sjis.h"
 #include "base/VirtualLoop.h"
 #include "fuzz/FuzzSupport.h"
+#include "tests/transfer/FakeLine.h"
 #include "transfer/MlinkHeader.h"
 #include "transfer/MlinkModel.h"
 
-#include <deque>
 #include <filesystem>
 #include <map>
 
@@ -18,54 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using transfer::MlinkModel;
-
-struct Line : transfer::MlinkLine {
-    int mode = 0;
-    std::deque<unsigned char> ring;
-    std::vector<std::string> statuses;
-    MlinkModel* model = nullptr;
-
-    int receiveMode() const override { return mode; }
-    void setReceiveMode(int m) override { mode = m; }
-    bool ringHasByte() const override { return !ring.empty(); }
-    unsigned char ringGetC() override {
-        if (ring.empty())
-            return 0;
-        unsigned char c = ring.front();
-        ring.pop_front();
-        return c;
-    }
-    void clearRing() override { ring.clear(); }
-    void receiveAsText(std::string_view) override {}
-    void send(std::string_view) override {}
-    void setStatus(const std::string& s) override { statuses.push_back(s); }
-    void logError(const std::string&) override {}
-    void logErrorPlain(const std::string&) override {}
-    void setUploadSent(bool) override {}
-
-    // One receive notification, routed by mode as the terminal routes it.
-    void receive(const std::string& bytes) {
-        switch (mode) {
-        case 1:
-            // The terminal's ring holds 50,000 bytes; past that the transfer is told.
-            if (ring.size() + bytes.size() > 50000) {
-                model->ringOverrun();
-                return;
-            }
-            ring.insert(ring.end(), bytes.begin(), bytes.end());
-            model->ringData();
-            break;
-        case 2:
-            model->downloadData(bytes.data(), bytes.size());
-            break;
-        case 3:
-            model->uploadReceive(bytes.size());
-            break;
-        default:
-            break;
-        }
-    }
-};
 
 // A plain name: what the header reduction promises of any host name. A trail byte of a
 // double-byte character may be "\\" (0x5C); only single-byte characters are separators.
@@ -123,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::Bytes in(data, size);
 
     base::VirtualLoop loop;
-    Line line;
+    transfer_test::FakeLine line;
     MlinkModel model(loop, line, box.data());
     line.model = &model;
     base::replaceFile(box.file("UP.BIN"), std::string(3000, 'u'));

@@ -52,6 +52,11 @@ struct FakeLine : transfer::MlinkLine {
     void receive(const std::string& bytes) {
         switch (mode) {
         case 1:
+            // The terminal's ring holds 50,000 bytes; what does not fit ends the transfer.
+            if (ring.size() + bytes.size() > 50000) {
+                model->ringOverrun();
+                break;
+            }
             ring.insert(ring.end(), bytes.begin(), bytes.end());
             model->ringData();
             break;
