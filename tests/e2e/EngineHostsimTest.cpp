@@ -1,19 +1,8 @@
 // A whole modem phase, log-in with mail and log-out of the engine against tarno-hostsim as
 // a process, over a pseudo-terminal and over TCP, through the real serial component in real
 // time. Every wait is bounded; the run itself is ended by the host's hang-up.
-#include "base/ErrorLog.h"
-#include "base/LineFile.h"
-#include "base/Sjis.h"
-#include "base/StdLoop.h"
-#include "base/Text.h"
-#include "comm/TComm.h"
-#include "engine/TCommPort.h"
-#include "engine/VazevModel.h"
-#include "macro/MacroModel.h"
-#include "shell/NetList.h"
-#include "tests/macro/RecordingMacroHost.h"
+#include "tests/e2e/RealTimeRun.h"
 #include "tests/support/Process.h"
-#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -22,35 +11,6 @@
 namespace {
 
 using base::sj;
-
-struct Statuses : engine::TerminalView {
-    std::vector<std::string> seen;
-    void status(const std::string& s) override { seen.push_back(s); }
-    bool has(const std::string& s) const {
-        for (const auto& x : seen)
-            if (x == s)
-                return true;
-        return false;
-    }
-    bool startsWithAny(const std::string& s) const {
-        for (const auto& x : seen)
-            if (base::startsWith(x, s))
-                return true;
-        return false;
-    }
-};
-
-struct EndOfRun : engine::RunHost {
-    base::StdLoop* loop = nullptr;
-    int writePointer = -1;
-    std::vector<std::string> lines;
-    bool LogConv(const std::vector<std::string>& l, int wp, int) override {
-        writePointer = wp;
-        lines.assign(l.begin(), l.begin() + wp + 1);
-        loop->quit();
-        return true;
-    }
-};
 
 class EngineAgainstHostsim : public ::testing::TestWithParam<std::string> {
 protected:
@@ -92,46 +52,10 @@ TEST_P(EngineAgainstHostsim, DialsLogsInReadsMailAndLogsOut) {
         ASSERT_TRUE(hostsim.readErr("tarno-hostsim: pty ", 10000)) << hostsim.err;
         device = dir.file("modem");
     }
-    base::replaceLines(dir.file("COMPORTS.DAT"), {device, "/dev/null", "/dev/null", "/dev/null"});
-
-    base::StdLoop loop;
-    shell::NetList nets{dir.path(),
-                        {sj(u8"デモ"), "DEMO", "0312345678", "0", "TARNO001", "tarno",
-                         sj(u8"たーの"), "KTBBS", "", ""}};
-    shell::ModemSettings modems = shell::defaultModemSettings();
-    modems[0] = {"M", "ATDT", "ATZ", 5, 1, 9600, false};
-    RecordingMacroHost macroHost;
-    macroHost.provided.insert(macro::Feature::Run);
-    macro::MacroModel macro{nets, macroHost, dir.path()};
-    base::makeDirs(dir.file("DEMO"));
-    base::replaceLines(dir.file("DEMO/NET.MAC"), {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});
-    base::ErrorLog errors{dir.file("ERROR.LOG")};
-    comm::TComm comm{loop};
-    comm.setComPortsFolder(dir.path());
-    engine::TCommPort port{comm};
-    EndOfRun host;
-    host.loop = &loop;
-    engine::VazevModel model{{loop, port, nets, modems, macro, errors, host, dir.path()}};
-    port.attach(&model);
-    Statuses view;
-    model.setView(&view);
-
-    macro.FormShow();
-    macro.ListBox1Click(0);
-    macro.Convert();
+    e2e_test::RealTimeRun run(dir, device, 9600, {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});
     // The bound: a run that has not ended after 60 s is stopped and fails the test.
-    bool timedOut = false;
-    loop.startTimer(
-        60000,
-        [&] {
-            timedOut = true;
-            loop.quit();
-        },
-        false);
-    loop.post([&] { model.AutoLoginClick(); });
-    loop.run();
-    comm.Close();
-    ASSERT_FALSE(timedOut) << "last status: " << base::toUtf8(model.status());
+    ASSERT_TRUE(run.run(60000)) << "last status: " << base::toUtf8(run.model.status());
+    const e2e_test::Statuses& view = run.view;
 
     EXPECT_TRUE(view.has(sj(u8"IDの送信中.")));
     EXPECT_TRUE(view.has(sj(u8"ﾊﾟｽﾜｰﾄﾞの送信中.")));
@@ -139,7 +63,7 @@ TEST_P(EngineAgainstHostsim, DialsLogsInReadsMailAndLogsOut) {
     EXPECT_TRUE(view.startsWithAny(sj(u8"ログインしました.")));
     EXPECT_TRUE(view.has(sj(u8"回線切断待機中.")));
     EXPECT_TRUE(view.has(sj(u8"回線が切れました.")));
-    EXPECT_TRUE(errors.lines().empty()) << base::toUtf8(errors.lines().front());
+    EXPECT_TRUE(run.errors.lines().empty()) << base::toUtf8(run.errors.lines().front());
 
     // The capture: the header, then what the host sent, ending with the goodbye.
     base::Lines capture = base::readLines(dir.file("VESPARI.LOG"));
@@ -148,7 +72,7 @@ TEST_P(EngineAgainstHostsim, DialsLogsInReadsMailAndLogsOut) {
     std::string all = base::joinLines(capture);
     EXPECT_TRUE(base::contains(all, "CONNECT 9600"));
     EXPECT_TRUE(base::contains(all, sj(u8"ご利用ありがとうございました。")));
-    EXPECT_EQ(host.lines.back(), "END.");
+    EXPECT_EQ(run.host.lines.back(), "END.");
 
     ASSERT_TRUE(hostsim.readErr("", 15000)) << "tarno-hostsim did not end: " << hostsim.err;
     hostsim.wait();

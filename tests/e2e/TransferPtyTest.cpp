@@ -3,20 +3,9 @@
 // fetched back in the same run, so both directions are checked byte for byte. The upload
 // pump sends 1024 bytes per 200 ms, so the run takes some three and a half minutes: it runs
 // when TARNO_LONG_TESTS is set.
-#include "base/ErrorLog.h"
-#include "base/LineFile.h"
-#include "base/Sjis.h"
-#include "base/StdLoop.h"
-#include "base/Text.h"
-#include "comm/TComm.h"
-#include "engine/TCommPort.h"
-#include "engine/VazevModel.h"
-#include "macro/MacroModel.h"
-#include "shell/NetList.h"
 #include "sim/Fixture.h"
-#include "tests/macro/RecordingMacroHost.h"
+#include "tests/e2e/RealTimeRun.h"
 #include "tests/support/Process.h"
-#include "tests/support/TempDir.h"
 #include "transfer/EngineTransfer.h"
 
 #include <gtest/gtest.h>
@@ -25,21 +14,6 @@
 #include <filesystem>
 
 namespace {
-
-using base::sj;
-
-struct EndOfRun : engine::RunHost {
-    base::StdLoop* loop = nullptr;
-    bool LogConv(const std::vector<std::string>&, int, int) override {
-        loop->quit();
-        return true;
-    }
-};
-
-struct Statuses : engine::TerminalView {
-    std::vector<std::string> seen;
-    void status(const std::string& s) override { seen.push_back(s); }
-};
 
 TEST(TransferOverPty, OneMebibyteEachWayArrivesByteExact) {
     if (!std::getenv("TARNO_LONG_TESTS"))
@@ -66,56 +40,18 @@ TEST(TransferOverPty, OneMebibyteEachWayArrivesByteExact) {
                                       dir.file("modem")});
     ASSERT_TRUE(hostsim.started());
     ASSERT_TRUE(hostsim.readErr("tarno-hostsim: pty ", 10000)) << hostsim.err;
-    base::replaceLines(dir.file("COMPORTS.DAT"),
-                       {dir.file("modem"), "/dev/null", "/dev/null", "/dev/null"});
-
-    base::StdLoop loop;
-    shell::NetList nets{dir.path(),
-                        {sj(u8"デモ"), "DEMO", "0312345678", "0", "TARNO001", "tarno",
-                         sj(u8"たーの"), "KTBBS", "", ""}};
-    shell::ModemSettings modems = shell::defaultModemSettings();
-    modems[0] = {"M", "ATDT", "ATZ", 5, 1, 128000, false};
-    RecordingMacroHost macroHost;
-    macroHost.provided.insert(macro::Feature::Run);
-    macro::MacroModel macro{nets, macroHost, dir.path()};
-    base::makeDirs(dir.file("DEMO"));
     // The upload becomes file 10 of the board, which the last item fetches back.
-    base::replaceLines(dir.file("DEMO/NET.MAC"),
-                       {"SETKTBBS", "DIAL{0}", "LOGIN", "FDOWN :1#9", "UPFILE :1#big|UP.BIN", "//",
-                        "FDOWN :1#10", "QUIT"});
-    base::ErrorLog errors{dir.file("ERROR.LOG")};
-    comm::TComm comm{loop};
-    comm.setComPortsFolder(dir.path());
-    engine::TCommPort port{comm};
-    EndOfRun host;
-    host.loop = &loop;
-    engine::VazevModel model{{loop, port, nets, modems, macro, errors, host, dir.path()}};
-    transfer::EngineTransfer transfer{model, dir.path()};
-    model.setTransfer(&transfer);
-    port.attach(&model);
-    Statuses view;
-    model.setView(&view);
-
-    macro.FormShow();
-    macro.ListBox1Click(0);
-    macro.Convert();
-    bool timedOut = false;
-    loop.startTimer(
-        400000,
-        [&] {
-            timedOut = true;
-            loop.quit();
-        },
-        false);
-    loop.post([&] { model.AutoLoginClick(); });
-    loop.run();
-    comm.Close();
-    ASSERT_FALSE(timedOut) << "last status: " << base::toUtf8(model.status());
+    e2e_test::RealTimeRun run(dir, dir.file("modem"), 128000,
+                              {"SETKTBBS", "DIAL{0}", "LOGIN", "FDOWN :1#9", "UPFILE :1#big|UP.BIN",
+                               "//", "FDOWN :1#10", "QUIT"});
+    transfer::EngineTransfer transfer{run.model, dir.path()};
+    run.model.setTransfer(&transfer);
+    ASSERT_TRUE(run.run(400000)) << "last status: " << base::toUtf8(run.model.status());
 
     EXPECT_TRUE(base::readFile(dir.file("DOWNLOAD/BIG.BIN")) == sim::generatedContent(kSize));
     ASSERT_TRUE(base::fileExists(dir.file("DOWNLOAD/UP.BIN")));
     EXPECT_TRUE(base::readFile(dir.file("DOWNLOAD/UP.BIN")) == upload);
-    EXPECT_TRUE(errors.lines().empty()) << base::toUtf8(errors.lines().front());
+    EXPECT_TRUE(run.errors.lines().empty()) << base::toUtf8(run.errors.lines().front());
     // Every item was carried out and deleted.
     for (const auto& l : base::readLines(dir.file("DEMO/NET.MAC")))
         EXPECT_FALSE(base::startsWith(l, "FDOWN") || base::startsWith(l, "UPFILE")) << l;
