@@ -71,7 +71,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         if (name.size() == 12 && name.rfind("MBOARD", 0) == 0 && name.substr(8) == ".DAT" &&
             name.substr(6, 2) != "00") {
             int last = 0;
-            for (const std::string& line : base::readLines(e.path().string())) {
+            const base::Lines board = base::readLines(e.path().string());
+            // Whole articles only: nothing stands before the first header.
+            check(board.empty() || board[0].rfind("Message  #", 0) == 0);
+            for (const std::string& line : board) {
                 if (line.rfind("Message  #", 0) != 0)
                     continue;
                 const int n = store::articleNumberOf(line);
