@@ -85,6 +85,16 @@ int desktopChild(int argc, char** argv, const std::string& dir) {
     return QApplication::exec();
 }
 
+// In a forked child: becomes the program args[0] with these arguments.
+[[noreturn]] void execArgs(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+}
+
 // Starts `args` and waits for its "shown" line: the seconds to it, or -1 when it never came.
 double secondsToShown(const std::vector<std::string>& args) {
     int out[2];
@@ -100,12 +110,7 @@ double secondsToShown(const std::vector<std::string>& args) {
         ::dup2(out[1], 1);
         ::close(out[0]);
         ::close(out[1]);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+        execArgs(args);
     }
     ::close(out[1]);
     std::string got;
@@ -129,12 +134,7 @@ long peakResident(const std::vector<std::string>& args) {
     if (pid == 0) {
         if (std::FILE* null = std::freopen("/dev/null", "w", stdout))
             (void)null;
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
+        execArgs(args);
     }
     int status = 0;
     rusage use{};
