@@ -293,23 +293,25 @@ void MacroModel::setUnread(const UnreadDate& d) {
 
 // --- Convert ---
 
-bool MacroModel::Convert() {
-    macroLines_ = {"SETKTBBS", "DIAL{" + netNo_ + "}", "LOGIN"};
+base::Lines MacroModel::buildCommandList() const {
+    base::Lines lines = {"SETKTBBS", "DIAL{" + netNo_ + "}", "LOGIN"};
     for (const StepCommand& s : kStepsBeforeReservations) {
         if (!checked(s.step))
             continue;
-        macroLines_.push_back(s.command ? std::string(s.command)
-                                        : "MIDOKU :" + midokuDate(unread_));
+        lines.push_back(s.command ? std::string(s.command) : "MIDOKU :" + midokuDate(unread_));
     }
     const base::Lines reserved = reserve_.lines();
-    macroLines_.insert(macroLines_.end(), reserved.begin(), reserved.end());
+    lines.insert(lines.end(), reserved.begin(), reserved.end());
     if (checked(Step::QUIT))
-        macroLines_.push_back("QUIT");
+        lines.push_back("QUIT");
+    return lines;
+}
 
+bool MacroModel::writeMacroFile(const base::Lines& lines) {
     if (!canWrite_)
         return false;
     try {
-        base::replaceLines(macroPath(), macroLines_);
+        base::replaceLines(macroPath(), lines);
     } catch (const base::FileError& e) {
         host_.warn(
             base::sj(u8"NET.MAC を書き込めませんでした．前のファイルはそのまま残っています．\n") +
@@ -318,6 +320,13 @@ bool MacroModel::Convert() {
     }
     return true;
 }
+
+bool MacroModel::Convert() {
+    macroLines_ = buildCommandList();
+    return writeMacroFile(macroLines_);
+}
+
+bool MacroModel::saveNetMac() { return writeMacroFile(buildCommandList()); }
 
 // --- Reservations ---
 

@@ -154,6 +154,12 @@ public:
     // Rebuilds the command list and writes the current net's NET.MAC. False when no net
     // is loaded (the list is still built) or the write failed (reported through warn).
     bool Convert();
+    // Writes the current net's NET.MAC from the current state, as Convert does, but leaves
+    // the command list alone: a run in progress works through that list while the carried-
+    // out reservations leave the reservation list, and each removal is saved at once so a
+    // crash cannot bring a confirmed posting back. False when no net is loaded or the write
+    // failed (reported through warn; the previous file stays).
+    bool saveNetMac();
 
     // --- Boards. ---
     BoardKind boardKind() const { return boardKind_; }
@@ -194,6 +200,8 @@ public:
 
 private:
     std::string macroPath() const;
+    base::Lines buildCommandList() const;
+    bool writeMacroFile(const base::Lines& lines);
     void loadMacroFile(const std::string& path);
     void startFromTemplate(const std::string& folder);
     void readCommandLines(const base::Lines& lines);
