@@ -25,7 +25,7 @@ Host::Host(base::EventLoop& loop, DataSet& data, const HostOptions& options, Ses
            HostOutput& out, std::function<void()> hangUp)
     : loop_(loop), data_(data), options_(options), record_(record), out_(out),
       hangUp_(std::move(hangUp)), mlink_(loop, out, options), pause_(loop, 1),
-      idle_(loop, options.idleLogoutMs) {
+      idle_(loop, options.idleLogoutMs), keepAlive_(loop, std::max(1, options.keepAliveMs)) {
     pause_.setOnTimer([this] {
         pause_.setEnabled(false);
         auto fn = std::move(afterPause_);
@@ -44,6 +44,10 @@ Host::Host(base::EventLoop& loop, DataSet& data, const HostOptions& options, Ses
         say(sj(u8"一定時間入力がなかったので切断します。"));
         dropLine();
     });
+    keepAlive_.setOnTimer([this] {
+        static const std::string_view kKeepAlive[] = {"\a", std::string_view("\0", 1), "\r\n"};
+        out_.text(kKeepAlive[keepAlives_++ % 3]);
+    });
     if (options.dropAt == HostOptions::DropPoint::Transfer)
         mlink_.onHalfway = [this](const MlinkPeer::Result& r) { halfway(r); };
 }
@@ -51,6 +55,8 @@ Host::Host(base::EventLoop& loop, DataSet& data, const HostOptions& options, Ses
 // ---- input ---------------------------------------------------------------------------
 
 void Host::receive(std::string_view bytes) {
+    if (frozen_)
+        return;
     if (live_) {
         idle_.setEnabled(false);
         idle_.setEnabled(true);
@@ -91,7 +97,10 @@ void Host::byte(char c) {
         out_.echo("\r\n");
         std::string line = std::move(line_);
         line_.clear();
-        lineEntered(line);
+        if (options_.answerDelayMs > 0 && input_ != Input::Secret)
+            later(options_.answerDelayMs, [this, line] { lineEntered(line); });
+        else
+            lineEntered(line);
     } else if (c == '\b' || u == 0x7F) {
         if (line_.empty())
             return;
@@ -230,6 +239,8 @@ void Host::endSession() {
     afterPause_ = nullptr;
     held_.clear();
     idle_.setEnabled(false);
+    frozen_ = false;
+    keepAlive_.setEnabled(false);
     mlink_.cancel();
     activeDownload_ = activeUpload_ = -1;
 }
@@ -404,6 +415,12 @@ void Host::mainMenu() {
     if (!live_)
         return;
     ++menus_;
+    if (options_.freezeAtMenu > 0 && menus_ == options_.freezeAtMenu) {
+        frozen_ = true;
+        idle_.setEnabled(false);
+        keepAlive_.setEnabled(options_.keepAliveMs > 0);
+        return;
+    }
     std::string prompt = text::mainPrompt(minutesLeft());
     if (options_.dropAt == HostOptions::DropPoint::Menu && menus_ == options_.dropAtMenu) {
         out_.text(prompt.substr(0, prompt.size() / 2));

@@ -151,6 +151,10 @@ private:
     std::function<void()> afterPause_;
     std::string held_;
     base::Timer idle_;
+    // A frozen host answers nothing and sends only its keep-alive bytes.
+    bool frozen_ = false;
+    base::Timer keepAlive_;
+    int keepAlives_ = 0;
 
     int loginTries_ = 0;
     int menus_ = 0;

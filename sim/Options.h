@@ -56,9 +56,18 @@ struct HostOptions {
     bool groupMail = false;    // mail prompts offer "G:group"; binary mail asks for "同報" first
 
     int echoDelayMs = 0; // echo of typed input goes out this late (output stays in order)
-    int burstBytes = 0;  // when > 0, output leaves in bursts of this many bytes ...
-    int burstGapMs = 0;  // ... this far apart
-    bool noise = false;  // stray control bytes and cancelled characters ("x\b") in text
+    // Each line the terminal enters is echoed at once but answered this much later (a busy
+    // host); what the terminal types meanwhile waits for the answer.
+    int answerDelayMs = 0;
+    // When > 0, the host falls silent for good when it would print its main prompt for the
+    // `freezeAtMenu`-th time: no prompt, no echo, no answer, the line stays up.
+    int freezeAtMenu = 0;
+    // While frozen, one keep-alive goes out this often (a BEL, a NUL, an empty CR LF in
+    // turn); 0 for none.
+    int keepAliveMs = 0;
+    int burstBytes = 0; // when > 0, output leaves in bursts of this many bytes ...
+    int burstGapMs = 0; // ... this far apart
+    bool noise = false; // stray control bytes and cancelled characters ("x\b") in text
     // When > 0, the new-message read, the lists and the member list add this many filler
     // lines plus entries no terminal table can hold (boards above 99, article numbers above
     // 9999, list numbers above 999) and one line of 100,000 bytes.

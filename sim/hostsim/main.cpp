@@ -62,6 +62,9 @@ Host misbehaviour:
   --menu-before-id       log the caller in at once, without asking for the ID
   --chat-notices         end every list answer with a chat notice line "*CH..."
   --slow-echo MS         the echo of typed input comes MS late
+  --answer-delay MS      each line typed is echoed at once but answered MS later
+  --freeze-at-menu N     fall silent for good instead of printing the Nth main prompt
+  --keep-alive MS        while silent, send a BEL, a NUL or an empty line every MS
   --burst BYTES:MS       output leaves in bursts of BYTES, MS apart
   --noise                stray control bytes and cancelled characters in the host's text
   --flood LINES          the new-message read and the lists add LINES filler lines and
@@ -198,6 +201,12 @@ Config parse(int argc, char** argv) {
             h.chatNotices = true;
         } else if (opt == "--slow-echo") {
             h.echoDelayMs = intArg(opt, value());
+        } else if (opt == "--answer-delay") {
+            h.answerDelayMs = intArg(opt, value());
+        } else if (opt == "--freeze-at-menu") {
+            h.freezeAtMenu = intArg(opt, value());
+        } else if (opt == "--keep-alive") {
+            h.keepAliveMs = intArg(opt, value());
         } else if (opt == "--burst") {
             std::string v = value();
             size_t colon = v.find(':');
@@ -262,7 +271,8 @@ int main(int argc, char** argv) {
         else if (!config.pty.empty())
             transport = hostsim::makePty(loop, simulator, config.pty, lineGone);
         else
-            transport = hostsim::makeStdio(loop, simulator, [&] { loop.quit(); }, lineGone);
+            transport = hostsim::makeStdio(
+                loop, simulator, [&] { loop.quit(); }, lineGone);
         try {
             transport->start();
             loop.run();
