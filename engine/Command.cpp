@@ -14,10 +14,13 @@ using base::equals;
 using base::sj;
 using base::startsWith;
 
+// A line the host began before the last command was sent cannot be its answer: a prompt
+// still on the screen (or still arriving on a slow line) would otherwise take a command's
+// place in the list. Such lines are looked at as empty lines.
 void VazevModel::Command() {
-    const std::string L = line(readPointer_);
-    const std::string P = line(readPointer_ - 1);
-    if (macroPointer_ < MacroCount() && !waitNextLine_ && receiveMode_ == 0) {
+    const std::string L = readPointer_ >= answerLine_ ? line(readPointer_) : std::string();
+    const std::string P = readPointer_ - 1 >= answerLine_ ? line(readPointer_ - 1) : std::string();
+    if (macroPointer_ < MacroCount() && !waitNextLine_ && receiveMode_ == 0 && !aborting_) {
         const std::string K = commands_[static_cast<size_t>(macroPointer_)];
         const std::string S = stateOverride_ != "*" ? stateOverride_ : K;
         if (view_)
@@ -39,7 +42,7 @@ void VazevModel::Command() {
 // message titled "QUIT" must not log out.
 VazevModel::StepEnd VazevModel::applyRules(const std::string& S, const std::string& K,
                                            const std::string& L, const std::string& P) {
-    writeRefusalRule(L);
+    writeRefusalRule(line(readPointer_));
     if (startsWith(S, "WAITMENU")) {
         menuRule(L);
         return StepEnd::Continue;
@@ -65,13 +68,13 @@ VazevModel::StepEnd VazevModel::applyRules(const std::string& S, const std::stri
     if (startsWith(S, "FDOWN"))
         fdownRule(S);
     if (equals(S, "DOWNLOAD1"))
-        download1Rule(P);
+        download1Rule(L, P);
     if (startsWith(S, "UPFILE"))
         upfileRule(S, L);
     if (equals(S, "UPLOAD1"))
         upload1Rule(K);
     if (equals(S, "UPLOAD2"))
-        upload2Rule(P);
+        upload2Rule(L, P);
     if (startsWith(S, "BMAIL"))
         bmailRule(S);
     if (startsWith(S, "BM2"))
@@ -99,6 +102,9 @@ void VazevModel::menuRule(const std::string& L) {
         postedReservation_.clear();
     }
     if (startsWith(L, "MAIN") && endsInMenuMark(L)) {
+        // A posting that the menu prompt after it did not find confirmed was not saved: it
+        // stays in the list, and no later line can delete it.
+        postedReservation_.clear();
         postingOpen_ = false;
         advance();
         idleTicks_ = 0;
@@ -110,8 +116,26 @@ void VazevModel::menuRule(const std::string& L) {
 void VazevModel::deletePostedBlock() {
     macro::ReserveList& list = macro_.reserve();
     int i = list.findBlock(postedReservation_);
-    if (i >= 0)
+    if (i >= 0) {
         list.removeBlockAt(i);
+        saveReservations();
+    }
+}
+
+// What the host confirmed is saved at once, so that a crash, a kill or a power cut later
+// in the run cannot bring it back for the next run.
+void VazevModel::saveReservations() {
+    if (!running_ || macro_.saveNetMac())
+        return;
+    resultsSaved_ = false;
+    setStatus(sj(u8"NET.MAC を書き込めませんでした．実行済みの予約が次回また実行されます．"));
+    logError(status_);
+}
+
+void VazevModel::sendCommand(std::string_view bytes) {
+    send(bytes);
+    answerLine_ =
+        lines_[static_cast<size_t>(writePointer_)].empty() ? writePointer_ : writePointer_ + 1;
 }
 
 void VazevModel::KillYoyaku(const std::string& item) {
@@ -127,6 +151,7 @@ void VazevModel::KillYoyaku(const std::string& item) {
         return;
     }
     list.removeBlockAt(i);
+    saveReservations();
 }
 
 // ---- Modem phase ----
@@ -179,7 +204,7 @@ void VazevModel::setKtbbsRule() {
         return;
     }
     const std::string& init = modem().initCommand;
-    send(init + "\r\n");
+    sendCommand(init + "\r\n");
     if (!init.empty())
         stay("WAITOK");
     else
@@ -200,7 +225,7 @@ void VazevModel::dialRule() {
     std::string dial = modem().dialPrefix + tel;
     if (modem().appendDigit)
         dial += static_cast<char>('0' + (randomDigit_() % 10 + 10) % 10);
-    send(dial + "\r\n");
+    sendCommand(dial + "\r\n");
     stay("WAITCONNECT");
 }
 
@@ -242,7 +267,7 @@ void VazevModel::readingRule(const std::string& S) {
             sent += base::copy(S, base::pos(":", S) + 1, 80) + "\r0\r";
             macro_.setChecked(macro::Step::MIDOKU, false);
         }
-        send(sent);
+        sendCommand(sent);
         stay("WAITMENU");
         setStatus(sj(r.statusText));
         if (equals(S, "MEMBOR"))
@@ -266,7 +291,7 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
         next = "LOGIN2";
         if (startsWith(L, "Password =")) {
             setStatus(sj(u8"ﾊﾟｽﾜｰﾄﾞの送信中."));
-            send(netField(shell::kPassword) + "\r");
+            sendCommand(netField(shell::kPassword) + "\r");
             next = "LOGIN3";
         }
     }
@@ -274,7 +299,7 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
         next = "LOGIN";
         if (startsWith(L, "User ID  =")) {
             setStatus(sj(u8"IDの送信中."));
-            send(netField(shell::kUserID) + "\r");
+            sendCommand(netField(shell::kUserID) + "\r");
             next = "LOGIN2";
         }
     }
@@ -287,7 +312,7 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
         }
         if (contains(L, "[RET]:") && endsInMenuMark(L)) {
             setStatus(sj(u8"メール受信中."));
-            send("\r");
+            sendCommand("\r");
             mailDeleteReply_ = "Y";
             next = "LOGIN_MAIL";
         }
@@ -296,12 +321,12 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
         next = "LOGIN_MAIL";
         if (startsWith(L, "BMAIL (") && endsInMenuMark(L)) {
             setStatus(sj(u8"バイナリメール受信中."));
-            send("M\r");
+            sendCommand("M\r");
             next = "LOGIN_MAIL_B";
         }
         if (contains(L, sj(u8"削除しますか"))) {
             waitNextLine_ = true;
-            send(mailDeleteReply_ + "\r");
+            sendCommand(mailDeleteReply_ + "\r");
             mailDeleteReply_ = "Y";
             next = "LOGIN3";
         }
@@ -332,11 +357,17 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
 // ---- Log-out ----
 
 void VazevModel::quitRule() {
-    send("Q\r\r");
+    sendCommand("Q\r\r");
     setStatus(sj(u8"回線切断待機中."));
     advance();
-    if (!connected_)
-        COMABORT();
+    if (connected_)
+        return;
+    // A direct line has no carrier to drop: the host's goodbye is awaited until the line
+    // has been quiet a while, so that it reaches the capture.
+    hangUpPhase_ = HangUp::DirectQuiet;
+    hangUpTimer_.setEnabled(false);
+    hangUpTimer_.setInterval(kDirectQuietMs);
+    hangUpTimer_.setEnabled(true);
 }
 
 } // namespace engine

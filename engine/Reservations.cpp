@@ -107,7 +107,8 @@ void VazevModel::beginPosting(const std::string& S) {
 // "そのボードには書き込めません。" in any state of a posting, up to the menu prompt after it,
 // is reported once; the posting goes on and, with no confirmation, the reservation stays.
 void VazevModel::writeRefusalRule(const std::string& L) {
-    if (!postingOpen_ || refusalReported_ || !contains(L, sj(u8"そのボードには書き込めません。")))
+    if (!postingOpen_ || refusalReported_ || readPointer_ <= postingLine_ ||
+        !contains(L, sj(u8"そのボードには書き込めません。")))
         return;
     refusalReported_ = true;
     errorLog_.add(">> " + status_);
@@ -121,7 +122,7 @@ void VazevModel::resRule(const std::string& S) {
     if (refuseTypeAhead(S, board, number))
         return;
     beginPosting(S);
-    send("ER;" + board + ";" + number + ";Y\r");
+    sendCommand("ER;" + board + ";" + number + ";Y\r");
     writeStart_ = writePointer_;
     advance();
     stay("WRITE");
@@ -134,7 +135,7 @@ void VazevModel::newwRule(const std::string& S) {
     if (refuseTypeAhead(S, board, title))
         return;
     beginPosting(S);
-    send("EW;" + board + ";" + title + ";Y\r");
+    sendCommand("EW;" + board + ";" + title + ";Y\r");
     writeStart_ = writePointer_;
     advance();
     stay("WRITE");
@@ -144,7 +145,7 @@ void VazevModel::newwRule(const std::string& S) {
 void VazevModel::mailRule(const std::string& S) {
     beginPosting(S);
     const std::string address = boardOf(S);
-    send("EM\r" + address + "\r");
+    sendCommand("EM\r" + address + "\r");
     stay("M2");
     setStatus(sj(u8"メール書き込み中  board: ") + address + "  Title: ");
 }
@@ -165,11 +166,11 @@ void VazevModel::m2Rule(const std::string& K, const std::string& L) {
         return;
     }
     if (contains(L, "G:group")) {
-        send("0\r");
+        sendCommand("0\r");
         setStatus(sj(u8"ホストの設定を同報と判定しました．メール書き込み中  board: ") + K +
                   "  Title: ");
     }
-    send(afterHash(K, 50) + "\r" + "Y" + "\r");
+    sendCommand(afterHash(K, 50) + "\r" + "Y" + "\r");
     writeStart_ = writePointer_;
     advance();
     stay("WRITE");
@@ -186,7 +187,7 @@ void VazevModel::writeRule(const std::string& K) {
         }
         return;
     }
-    send("//\rS\r");
+    sendCommand("//\rS\r");
     postedReservation_ = currentPosting_;
     linesSent_ = 0;
     stay("WAITMENU");
@@ -215,7 +216,7 @@ void VazevModel::listReadRule(const std::string& S) {
     // Like every reading command, the answer is awaited from the next line on, so the
     // prompt the command was typed at cannot be taken for the menu after its output.
     waitNextLine_ = true;
-    send(sent);
+    sendCommand(sent);
     stay("WAITMENU");
     setStatus(text);
 }
@@ -226,12 +227,34 @@ void VazevModel::fdownRule(const std::string& S) {
     currentTransfer_ = S;
     const std::string board = boardOf(S);
     const std::string number = afterHash(S, 5);
-    send("F;" + board + ";MD" + number + ";Y;0\r");
+    sendCommand("F;" + board + ";MD" + number + ";Y;0\r");
     stay("DOWNLOAD1");
     setStatus(sj(u8"ファイルボート：データのﾀﾞｳﾝﾛｰﾄﾞ中．") + board + number);
 }
 
-void VazevModel::download1Rule(const std::string& P) {
+// A host that has no such file (or will not send it now) says so and shows a menu again
+// instead of starting the transfer. That is a failed transfer: the reservation stays, the
+// host is taken back to its main menu and the run goes on.
+bool VazevModel::menuInsteadOfTransfer(const std::string& L, const std::string& what) {
+    if (!((startsWith(L, "MAIN") || startsWith(L, "FILE ")) && base::endsInMenuMark(L)))
+        return false;
+    errorLog_.add(">> " + status_);
+    setStatus(what + currentTransfer_);
+    logError(status_);
+    sendCommand("0;0\r");
+    // The menu prompt moves the list on by one: from the item, or from the "//" that ends
+    // an upload's comment lines.
+    if (startsWith(currentTransfer_, "UPFILE") || startsWith(currentTransfer_, "BMAIL"))
+        while (macroPointer_ < MacroCount() &&
+               commands_[static_cast<size_t>(macroPointer_)] != "//")
+            advance();
+    stay("WAITMENU");
+    return true;
+}
+
+void VazevModel::download1Rule(const std::string& L, const std::string& P) {
+    if (menuInsteadOfTransfer(L, sj(u8"ホストがファイルを送りませんでした．予約は残します．")))
+        return;
     if (equals(P, sj(kCtrlX))) {
         startDownload();
         stay("WAITTRAN");
@@ -265,21 +288,23 @@ void VazevModel::upfileRule(const std::string& S, const std::string& L) {
         currentTransfer_ = S;
         uploadSent_ = true;
         const std::string board = boardOf(S);
-        send("F;" + board + ";MU;" + cutChars(fileNameOf(uploadPath(S)), 12) + "\r");
+        sendCommand("F;" + board + ";MU;" + cutChars(fileNameOf(uploadPath(S)), 12) + "\r");
         stay("UPFILE2");
         setStatus(sj(u8"バイナリファイル転送：ﾒｯｾｰｼﾞ送信中") + board + uploadTitle(S));
         return;
     }
     stay("UPFILE2");
+    if (menuInsteadOfTransfer(L, sj(u8"ホストがファイルを受け取りませんでした．予約は残します．")))
+        return;
     const std::string title = uploadTitle(currentTransfer_);
     if (contains(L, sj(u8"同名ファイルがあります。いいですか"))) {
         uploadSent_ = true;
-        send("Y;" + title + ";Y\r");
+        sendCommand("Y;" + title + ";Y\r");
         advance();
         stay("UPLOAD1");
     } else if (contains(L, sj(u8"コメント"))) {
         uploadSent_ = true;
-        send(title + ";Y\r");
+        sendCommand(title + ";Y\r");
         advance();
         stay("UPLOAD1");
     }
@@ -296,11 +321,13 @@ void VazevModel::upload1Rule(const std::string& K) {
         advance();
         return;
     }
-    send(contains(currentTransfer_, "BMAIL") ? "//\rS\rM\r" : "//\rS\r");
+    sendCommand(contains(currentTransfer_, "BMAIL") ? "//\rS\rM\r" : "//\rS\r");
     stay("UPLOAD2");
 }
 
-void VazevModel::upload2Rule(const std::string& P) {
+void VazevModel::upload2Rule(const std::string& L, const std::string& P) {
+    if (menuInsteadOfTransfer(L, sj(u8"ホストがファイルを受け取りませんでした．予約は残します．")))
+        return;
     if (!equals(P, sj(kCtrlX))) {
         stay("UPLOAD2");
         return;
@@ -318,12 +345,14 @@ void VazevModel::bmailRule(const std::string& S) {
     uploadSent_ = true;
     advance();
     const std::string address = boardOf(S);
-    send("EB;" + address + "\r");
+    sendCommand("EB;" + address + "\r");
     stay("BM2");
     setStatus(sj(u8"メール：ﾒｯｾｰｼﾞ送信中") + address + transferPath(S));
 }
 
 void VazevModel::bm2Rule(const std::string& L) {
+    if (menuInsteadOfTransfer(L, sj(u8"ホストがファイルを受け取りませんでした．予約は残します．")))
+        return;
     if (!contains(L, ":end")) {
         stay("BM2");
         return;
@@ -331,9 +360,9 @@ void VazevModel::bm2Rule(const std::string& L) {
     const std::string path = transferPath(currentTransfer_);
     uploadSent_ = true;
     if (!contains(L, sj(u8"同報"))) {
-        send(fileNameOf(path) + "\r" + "Y;Y\r");
+        sendCommand(fileNameOf(path) + "\r" + "Y;Y\r");
     } else {
-        send("0\r" + fileNameOf(path) + "\r" + "Y;Y\r");
+        sendCommand("0\r" + fileNameOf(path) + "\r" + "Y;Y\r");
         setStatus(sj(u8"ホストの設定を同報と判定しました．メール書き込み中") +
                   boardOf(currentTransfer_) + path);
     }
@@ -345,11 +374,11 @@ void VazevModel::bm2Rule(const std::string& L) {
 void VazevModel::waitTranRule(const std::string& L, const std::string& P) {
     stay("WAITTRAN");
     if (contains(L, sj(u8"転送終了")) || contains(P, sj(u8"転送終了"))) {
-        send("0;0\r");
+        sendCommand("0;0\r");
         KillYoyaku(currentTransfer_);
         stay("WAITMENU");
     } else if (contains(L, sj(u8"失敗")) || startsWith(L, "MAIN") || startsWith(L, "FILE ")) {
-        send("0;0\r");
+        sendCommand("0;0\r");
         stay("WAITMENU");
     }
 }

@@ -100,6 +100,30 @@ void VazevModel::closeCaptureLog() {
 void VazevModel::AutoLoginClick() {
     if (running_)
         return;
+    // A capture left by an interrupted run holds what the host handed over then (mail it
+    // has deleted since): it is imported before this run empties the capture log.
+    const int selected = macro_.selectedNet();
+    switch (host_.recoverLeftOverCapture()) {
+    case RunHost::Recovery::Nothing:
+        break;
+    case RunHost::Recovery::Imported:
+        // The import may have chosen the capture's net; the run is for the one chosen here.
+        if (macro_.selectedNet() != selected)
+            macro_.ListBox1Click(selected);
+        macro_.Convert();
+        break;
+    case RunHost::Recovery::Failed:
+        outcome_ = RunOutcome::NotStarted;
+        resultsSaved_ = true;
+        setStatus(base::sj(
+            u8"前回のキャプチャログ VESPARI.LOG を取り込めないため、通信を開始しません．"));
+        logError(status_);
+        host_.showMainWindow();
+        host_.setMainAndMacroEnabled(true);
+        host_.hideTerminal();
+        host_.runFinished();
+        return;
+    }
     netIndex_ = macro_.selectedNet();
     netNo_ = macro_.currentNet();
     int setting = base::strToIntDef(netField(shell::kModemSetNo), 0);
@@ -129,6 +153,9 @@ void VazevModel::AutoLoginClick() {
     macroPointer_ = 0;
     stateOverride_ = "*";
     outcome_ = RunOutcome::None;
+    resultsSaved_ = true;
+    aborting_ = false;
+    answerLine_ = 0;
 
     const std::string startStamp = stampNow();
     if (!openCaptureLog()) {
@@ -217,6 +244,8 @@ void VazevModel::Button2Click() {
 void VazevModel::COMABORT() {
     if (!running_)
         return;
+    // From here on nothing but the hang-up goes out: no rule answers what still arrives.
+    aborting_ = true;
     stopTick();
     if (transfer_ && transfer_->visible())
         transfer_->abort();
@@ -258,16 +287,28 @@ void VazevModel::hangUpStep() {
         hangUpTimer_.setEnabled(true);
         break;
     case HangUp::WaitCarrier:
-        // The modem kept the line up: end the run as if the carrier had dropped.
+        endWithoutCarrier();
+        break;
+    case HangUp::DirectQuiet:
         hangUpPhase_ = HangUp::None;
-        setStatus(base::sj(u8"回線切断の確認ができません．通信を終了します．"));
-        logError(status_);
-        setOutcome(RunOutcome::NoHangUp);
-        Comm1CommEvent(false);
+        COMABORT();
         break;
     case HangUp::None:
         break;
     }
+}
+
+// The modem kept the line up after "ATH": the run ends without the carrier drop, and the
+// status says so rather than reporting a drop that was never seen.
+void VazevModel::endWithoutCarrier() {
+    hangUpPhase_ = HangUp::None;
+    connected_ = false;
+    setOutcome(RunOutcome::NoHangUp);
+    endRun();
+    setStatus(base::sj(u8"回線切断の確認ができません．通信を終了します．"));
+    logError(status_);
+    beep();
+    endOfRunSequence();
 }
 
 void VazevModel::cancelHangUp() {
@@ -299,10 +340,12 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
 
 // What both ends of a run share before the end-of-run sequence.
 void VazevModel::endRun() {
+    aborting_ = true;
     settleConfirmations();
     cancelHangUp();
     stopTick();
     host_.showMainWindow();
+    keepUnfinishedLine();
     readPointer_ = writePointer_;
     for (int i = 0; i < 3; ++i)
         lines_[static_cast<size_t>(writePointer_ + i)] = "END.";
@@ -329,6 +372,17 @@ void VazevModel::settleConfirmations() {
     }
 }
 
+// The host's last words may come without a line end (a goodbye, the line dropped in the
+// middle of a line): they stay a line of the table and of the capture, before "END.".
+void VazevModel::keepUnfinishedLine() {
+    std::string& current = lines_[static_cast<size_t>(writePointer_)];
+    if (current.empty() || writePointer_ >= kLastWritePointer)
+        return;
+    writeCaptureLine(current);
+    ++writePointer_;
+    lines_[static_cast<size_t>(writePointer_)].clear();
+}
+
 void VazevModel::endOfRunSequence() {
     running_ = false;
     connected_ = false;
@@ -337,8 +391,10 @@ void VazevModel::endOfRunSequence() {
     closeCaptureLog();
     host_.setMainAndMacroEnabled(true);
     host_.hideTerminal();
-    macro_.Convert();
-    host_.LogConv(lines_, writePointer_, netNo_);
+    if (!macro_.Convert() && macro_.netLoaded())
+        resultsSaved_ = false;
+    if (!host_.LogConv(lines_, writePointer_, netNo_))
+        resultsSaved_ = false;
     host_.runFinished();
 }
 

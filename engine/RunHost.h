@@ -25,6 +25,12 @@ public:
 
     // The run has ended and its import has finished (the timer clock may run again).
     virtual void runFinished() {}
+
+    // Called before a run opens its capture log: a capture an interrupted run left behind
+    // is imported first, without asking (the new run would empty it). Failed keeps the
+    // capture and the run does not start.
+    enum class Recovery { Nothing, Imported, Failed };
+    virtual Recovery recoverLeftOverCapture() { return Recovery::Nothing; }
 };
 
 } // namespace engine

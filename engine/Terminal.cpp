@@ -37,6 +37,12 @@ void VazevModel::Comm1CommReceive(std::string_view bytes) {
         terminalBytes(bytes);
         break;
     }
+    // A direct line after "QUIT" closes once the host has been quiet a while (and after
+    // half a minute of goodbye at the most).
+    if (hangUpPhase_ == HangUp::DirectQuiet && loop_.nowMs() - lastSendMs_ < 10 * kDirectQuietMs) {
+        hangUpTimer_.setEnabled(false);
+        hangUpTimer_.setEnabled(true);
+    }
     // What was captured reaches the disk with each notification, so a crash loses nothing
     // that was received whole.
     if (capture_)
@@ -48,23 +54,28 @@ void VazevModel::receiveAsText(std::string_view bytes) {
 }
 
 // Terminal mode: printable bytes build the line at WritePointer, CR completes it, BS takes
-// back one byte, every other control byte is dropped. Any byte at all is a sign of life for
-// the watchdog. When a step at a CR hands the line to a transfer, the rest of the
-// notification goes where the new mode sends it.
+// back one byte, every other control byte is dropped. Only what changes the received text
+// is a sign of life for the watchdog: a printable byte, a BS that removes one, a CR that
+// ends a line with text. Keep-alive bytes (a BEL, a NUL, empty lines) from a host or a
+// line that is stuck must not hold a run open for ever. When a step at a CR hands the line
+// to a transfer, the rest of the notification goes where the new mode sends it.
 void VazevModel::terminalBytes(std::string_view bytes) {
-    idleTicks_ = 0;
     const char* p = bytes.data();
     const char* end = p + bytes.size();
     while (p < end) {
         const char* run = p;
         while (p < end && static_cast<unsigned char>(*p) >= 32)
             ++p;
-        if (p > run)
+        if (p > run) {
             lines_[static_cast<size_t>(writePointer_)].append(run, static_cast<size_t>(p - run));
+            idleTicks_ = 0;
+        }
         if (p == end)
             break;
         char c = *p++;
         if (c == '\r') {
+            if (!lines_[static_cast<size_t>(writePointer_)].empty())
+                idleTicks_ = 0;
             completeLine();
             if (receiveMode_ != 0 && p < end) {
                 Comm1CommReceive(std::string_view(p, static_cast<size_t>(end - p)));
@@ -72,8 +83,10 @@ void VazevModel::terminalBytes(std::string_view bytes) {
             }
         } else if (c == '\b') {
             std::string& l = lines_[static_cast<size_t>(writePointer_)];
-            if (!l.empty())
+            if (!l.empty()) {
                 l.pop_back();
+                idleTicks_ = 0;
+            }
         }
     }
     if (view_)

@@ -38,14 +38,15 @@ namespace engine {
 
 // How the last run ended, for the headless runner's exit status.
 enum class RunOutcome {
-    None,        // no run yet, or still running
-    Completed,   // the command list ran to its end and the line went down (or closed)
-    LineLost,    // the carrier dropped before the command list was done
-    TimedOut,    // the modem or the host stopped answering
-    OpenFailed,  // the port or the capture log could not be opened
-    Forced,      // "強制通信終了" (or a signal to the headless runner)
-    TableFull,   // more lines than the line table holds
-    NoHangUp,    // the line stayed up after the hang-up
+    None,       // no run yet, or still running
+    Completed,  // the command list ran to its end and the line went down (or closed)
+    LineLost,   // the carrier dropped before the command list was done
+    TimedOut,   // the modem or the host stopped answering
+    OpenFailed, // the port or the capture log could not be opened
+    Forced,     // "強制通信終了" (or a signal to the headless runner)
+    TableFull,  // more lines than the line table holds
+    NoHangUp,   // the line stayed up after the hang-up
+    NotStarted, // a capture left by an earlier run could not be imported first
 };
 
 class VazevModel {
@@ -162,6 +163,10 @@ public:
     const std::string& CurrentTransfer() const { return currentTransfer_; }
     bool hangingUp() const { return hangUpPhase_ != HangUp::None; }
     RunOutcome outcome() const { return outcome_; }
+    // False when the last run could not save what it did: NET.MAC could not be rewritten
+    // after a reservation was carried out, or the end-of-run import failed. Its carried-out
+    // reservations may then come back on the next run.
+    bool resultsSaved() const { return resultsSaved_; }
 
     // Shows a status text (also for the transfer).
     void setStatus(const std::string& sjisText);
@@ -171,9 +176,12 @@ public:
     base::EventLoop& loop() { return loop_; }
     // Sends bytes to the line.
     void send(std::string_view bytes);
+    // The first line of the table that may answer the last command a rule sent: a line the
+    // host began after that command. Lines before it are never matched against a rule.
+    int AnswerLine() const { return answerLine_; }
 
 private:
-    enum class HangUp { None, Guard, Pause, WaitCarrier };
+    enum class HangUp { None, Guard, Pause, WaitCarrier, DirectQuiet };
     enum class StepEnd { Continue, Stop };
 
     // receive path
@@ -219,10 +227,10 @@ private:
     void newwRule(const std::string& S);
     void listReadRule(const std::string& S);
     void fdownRule(const std::string& S);
-    void download1Rule(const std::string& P);
+    void download1Rule(const std::string& L, const std::string& P);
     void upfileRule(const std::string& S, const std::string& L);
     void upload1Rule(const std::string& K);
-    void upload2Rule(const std::string& P);
+    void upload2Rule(const std::string& L, const std::string& P);
     void bmailRule(const std::string& S);
     void bm2Rule(const std::string& L);
     void waitTranRule(const std::string& L, const std::string& P);
@@ -236,6 +244,16 @@ private:
     void startDownload();
     void startUpload(const std::string& path);
     void deletePostedBlock();
+    // A command to the host (or the modem) that the next rule waits on.
+    void sendCommand(std::string_view bytes);
+    // True when the host answered a transfer request with one of its menus instead of the
+    // transfer: the transfer failed before it began.
+    bool menuInsteadOfTransfer(const std::string& L, const std::string& what);
+    // Writes NET.MAC after a reservation left the list during the run.
+    void saveReservations();
+    // The line being received when the run ends is kept as a line of its own.
+    void keepUnfinishedLine();
+    void endWithoutCarrier();
 
     const shell::ModemSetting& modem() const;
     std::string netField(int k) const;
@@ -263,6 +281,7 @@ private:
     int ringRead_ = 0;
     bool waitNextLine_ = false;
     bool uploadSent_ = false;
+    int answerLine_ = 0;
     bool cursorPhase_ = false;
     bool keyGard_ = true;
     std::FILE* capture_ = nullptr;
@@ -271,6 +290,11 @@ private:
     // run
     bool running_ = false;
     RunOutcome outcome_ = RunOutcome::None;
+    bool resultsSaved_ = true;
+    // Set when the hang-up or the end of the run has begun: no rule applies any more.
+    bool aborting_ = false;
+    // A direct line after "QUIT": the run ends after this long without a received byte.
+    static constexpr int kDirectQuietMs = 3000;
     int netIndex_ = -1;
     int netNo_ = macro::MacroModel::kNoNet;
     int modemSetting_ = 0;

@@ -307,15 +307,17 @@ base::Lines MacroModel::buildCommandList() const {
     return lines;
 }
 
-bool MacroModel::writeMacroFile(const base::Lines& lines) {
+bool MacroModel::writeMacroFile(const base::Lines& lines, bool warnUser) {
     if (!canWrite_)
         return false;
     try {
         base::replaceLines(macroPath(), lines);
     } catch (const base::FileError& e) {
-        host_.warn(
-            base::sj(u8"NET.MAC を書き込めませんでした．前のファイルはそのまま残っています．\n") +
-            what(e));
+        if (warnUser)
+            host_.warn(
+                base::sj(
+                    u8"NET.MAC を書き込めませんでした．前のファイルはそのまま残っています．\n") +
+                what(e));
         return false;
     }
     return true;
@@ -323,10 +325,12 @@ bool MacroModel::writeMacroFile(const base::Lines& lines) {
 
 bool MacroModel::Convert() {
     macroLines_ = buildCommandList();
-    return writeMacroFile(macroLines_);
+    return writeMacroFile(macroLines_, true);
 }
 
-bool MacroModel::saveNetMac() { return writeMacroFile(buildCommandList()); }
+bool MacroModel::saveNetMac() {
+    return writeMacroFile(buildCommandList(), false);
+}
 
 // --- Reservations ---
 

@@ -158,7 +158,8 @@ public:
     // the command list alone: a run in progress works through that list while the carried-
     // out reservations leave the reservation list, and each removal is saved at once so a
     // crash cannot bring a confirmed posting back. False when no net is loaded or the write
-    // failed (reported through warn; the previous file stays).
+    // failed (the previous file stays); the caller reports it, since a question box in the
+    // middle of an unattended run would help nobody.
     bool saveNetMac();
 
     // --- Boards. ---
@@ -201,7 +202,7 @@ public:
 private:
     std::string macroPath() const;
     base::Lines buildCommandList() const;
-    bool writeMacroFile(const base::Lines& lines);
+    bool writeMacroFile(const base::Lines& lines, bool warnUser);
     void loadMacroFile(const std::string& path);
     void startFromTemplate(const std::string& folder);
     void readCommandLines(const base::Lines& lines);
