@@ -296,6 +296,20 @@ bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int n
     return convModel_.LogConv(lines, writePointer, netNo);
 }
 
+// A capture left behind (the start-up question declined or its import failed, or a run
+// killed since) is imported before a run empties the capture log; no question is asked,
+// so a timed run is never held up by one.
+engine::RunHost::Recovery App::recoverLeftOverCapture() {
+    switch (convModel_.recoverCaptureLog(false)) {
+    case store::ConvModel::Recovery::Imported:
+        return Recovery::Imported;
+    case store::ConvModel::Recovery::Failed:
+        return Recovery::Failed;
+    default:
+        return Recovery::Nothing;
+    }
+}
+
 // ---- The board store ----
 
 void App::showLogEdit() {

@@ -111,6 +111,7 @@ public:
     void showMainWindow() override;
     void hideTerminal() override;
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
+    Recovery recoverLeftOverCapture() override;
     void runFinished() override;
 
     // TimerHost

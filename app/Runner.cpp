@@ -48,10 +48,32 @@ std::string outcomeReason(engine::RunOutcome outcome) {
         return "the host sent more lines than a run can hold";
     case O::NoHangUp:
         return "the line stayed up after the hang-up";
+    case O::NotStarted:
+        return "the capture log VESPARI.LOG left by an earlier run could not be imported; the "
+               "run did not start and the capture log was kept";
     case O::None:
         break;
     }
     return "the run did not end";
+}
+
+int Runner::exitStatus(engine::RunOutcome outcome, bool resultsSaved) {
+    if (outcome == engine::RunOutcome::NotStarted || !resultsSaved)
+        return kNotSaved;
+    return outcome == engine::RunOutcome::Completed ? kDone : kFailed;
+}
+
+void installRunSignals() {
+    struct sigaction sa {};
+    sa.sa_handler = [](int) { Runner::requestStop(); };
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::sigaction(SIGHUP, &sa, nullptr);
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 // The same start-up order as the desktop program: settings, net list, net manager.
@@ -121,12 +143,16 @@ int Runner::run() {
         loop_.run();
     stopWatch_.setEnabled(false);
 
-    const std::string reason = outcomeReason(vazev_.outcome());
-    if (!reason.empty()) {
+    const engine::RunOutcome outcome = vazev_.outcome();
+    const std::string reason = outcomeReason(outcome);
+    if (!reason.empty())
         std::fprintf(options_.err, "tarno: %s\n", reason.c_str());
-        return kFailed;
-    }
-    return kDone;
+    if (!vazev_.resultsSaved())
+        std::fprintf(options_.err,
+                     "tarno: what the run did could not be saved (%s); the reservations it "
+                     "carried out may be carried out again\n",
+                     notSaved_.empty() ? "see ERROR.LOG" : notSaved_.c_str());
+    return exitStatus(outcome, vazev_.resultsSaved());
 }
 
 void Runner::checkStopRequest() {
@@ -141,7 +167,24 @@ void Runner::warn(const std::string& sjisText) {
 }
 
 bool Runner::LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) {
-    return conv_.LogConv(lines, writePointer, netNo);
+    if (conv_.LogConv(lines, writePointer, netNo))
+        return true;
+    notSaved_ = "the import failed: " + base::toUtf8(conv_.lastError()) +
+                "; VESPARI.LOG is kept and imported before the next run";
+    return false;
+}
+
+engine::RunHost::Recovery Runner::recoverLeftOverCapture() {
+    switch (conv_.recoverCaptureLog(false)) {
+    case store::ConvModel::Recovery::Imported:
+        return Recovery::Imported;
+    case store::ConvModel::Recovery::Failed:
+        if (!conv_.lastError().empty())
+            std::fprintf(options_.err, "tarno: %s\n", base::toUtf8(conv_.lastError()).c_str());
+        return Recovery::Failed;
+    default:
+        return Recovery::Nothing;
+    }
 }
 
 void Runner::runFinished() {

@@ -49,6 +49,12 @@ public:
     static constexpr int kDone = 0;   // the run logged out and the line went down
     static constexpr int kFailed = 1; // time-out, lost line, failed open, forced end
     static constexpr int kUsage = 2;  // bad arguments, unusable data folder
+    // What the run did could not be saved (NET.MAC not rewritten, the import failed), or a
+    // capture left by an earlier run could not be imported and the run did not start.
+    static constexpr int kNotSaved = 3;
+
+    // The exit status of a run that ended this way.
+    static int exitStatus(engine::RunOutcome outcome, bool resultsSaved);
 
     // In the data folder (the working folder).
     explicit Runner(Options options);
@@ -81,6 +87,7 @@ public:
     // RunHost
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int netNo) override;
     void runFinished() override;
+    Recovery recoverLeftOverCapture() override;
 
     // TerminalView
     void status(const std::string& sjisText) override;
@@ -110,10 +117,16 @@ private:
     base::Timer stopWatch_;
     bool stopping_ = false;
     bool finished_ = false;
+    std::string notSaved_; // why what the run did could not be saved (UTF-8)
 };
 
 // The one-line reason for a run's outcome (English, for standard error), empty for a run
 // that completed.
 std::string outcomeReason(engine::RunOutcome outcome);
+
+// The signals of an unattended run: SIGINT, SIGTERM and SIGHUP ask for the forced end
+// (hang up, keep the capture, save NET.MAC); SIGPIPE is ignored, so a reader of standard
+// output that goes away (`tarno --run NET | head`) never ends a run.
+void installRunSignals();
 
 } // namespace app

@@ -53,12 +53,9 @@ int main(int argc, char** argv) {
     }
 
     if (headless) {
-        // SIGINT and SIGTERM end the run as the forced end does: hang up, keep the capture.
-        struct sigaction sa {};
-        sa.sa_handler = [](int) { app::Runner::requestStop(); };
-        sigemptyset(&sa.sa_mask);
-        ::sigaction(SIGINT, &sa, nullptr);
-        ::sigaction(SIGTERM, &sa, nullptr);
+        // SIGINT, SIGTERM and SIGHUP end the run as the forced end does; a closed standard
+        // output does not.
+        app::installRunSignals();
     }
     if (cl.action == app::CommandLine::Action::Demo) {
         std::printf("TARNO demo in %s\n", dir.c_str());

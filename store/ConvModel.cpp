@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <optional>
@@ -505,7 +506,26 @@ bool isSafeStorePath(std::string_view stored) {
     return true;
 }
 
-ConvModel::Recovery ConvModel::recoverCaptureLog() {
+// The declined capture may hold mail the host has deleted since: it is moved aside under
+// a name with the date and time, where the next run's capture cannot empty it.
+bool ConvModel::keepDeclinedCapture(const std::string& path) {
+    const base::LocalDateTime t = loop_.localNow();
+    char name[64];
+    std::snprintf(name, sizeof name, "VESPARI-%04d%02d%02d-%02d%02d%02d.LOG", t.year, t.month,
+                  t.day, t.hour, t.minute, t.second);
+    std::string kept = base::joinPath(folder_, name);
+    for (int n = 1; base::fileExists(kept); ++n)
+        kept = base::joinPath(folder_, std::string(name, std::strlen(name) - 4) + "-" +
+                                           std::to_string(n) + ".LOG");
+    if (std::rename(path.c_str(), kept.c_str()) == 0)
+        return true;
+    lastError_ =
+        sj(u8"取り込まないキャプチャログを保存できません．VESPARI.LOG は次の起動まで残します．");
+    logError(lastError_);
+    return false;
+}
+
+ConvModel::Recovery ConvModel::recoverCaptureLog(bool askUser) {
     const std::string path = base::joinPath(folder_, kCaptureLog);
     base::Lines log;
     try {
@@ -519,9 +539,9 @@ ConvModel::Recovery ConvModel::recoverCaptureLog() {
         base::removeFile(path);
         return Recovery::NotMarked;
     }
-    if (!host_.ask(sj(u8"何らかの原因で取りこまれていないログがあります．取り込みますか．"))) {
-        base::removeFile(path);
-        return Recovery::Declined;
+    if (askUser &&
+        !host_.ask(sj(u8"何らかの原因で取りこまれていないログがあります．取り込みますか．"))) {
+        return keepDeclinedCapture(path) ? Recovery::Declined : Recovery::Failed;
     }
     const std::string rawLog = log.size() > 1 ? log[1] : std::string();
     const auto net = base::strToInt(log.size() > 2 ? log[2] : std::string());

@@ -84,12 +84,15 @@ public:
     enum class Recovery {
         NoLog,     // no VESPARI.LOG
         NotMarked, // its first line is not the marker: deleted without asking
-        Declined,  // the user said No: deleted
+        Declined,  // the user said No: kept under a dated name
         Imported,  // imported into its net and deleted
         Failed,    // it could not be imported; it stays for the next start
     };
-    // The start-up recovery of a capture log left by an interrupted run.
-    Recovery recoverCaptureLog();
+    // The recovery of a capture log left by an interrupted run. At start-up the user is
+    // asked first (`askUser`); before a run it is imported without a question, since the
+    // run would empty it. A capture the user declines is kept under a dated name
+    // (VESPARI-yyyymmdd-hhmmss.LOG), never emptied.
+    Recovery recoverCaptureLog(bool askUser = true);
 
     // What the last failure was (Shift-JIS), empty after a success.
     const std::string& lastError() const { return lastError_; }
@@ -97,6 +100,7 @@ public:
 private:
     struct Scan;
     void logError(const std::string& text);
+    bool keepDeclinedCapture(const std::string& path);
     bool failed(const std::string& shortName, const std::string& text);
 
     base::EventLoop& loop_;

@@ -296,4 +296,119 @@ TEST(HeadlessRun, BadArgumentsAndAnUnusableOrBusyDataFolderExitWithTwo) {
     ::close(fd);
 }
 
+// A host that echoes late: the prompt on the screen when a posting went out never answers
+// for it, so a reply, a new message and a mail each reach the host exactly once and none
+// stays reserved.
+TEST(HeadlessRun, ASlowEchoPostsEachReservationExactlyOnce) {
+    for (const auto& [pty, delay] : {std::pair{false, "2000"}, std::pair{true, "3000"}}) {
+        if (pty && !haveSocat())
+            continue;
+        SCOPED_TRACE(std::string(pty ? "pty" : "tcp") + ", slow echo " + delay);
+        HeadlessRun r;
+        r.setUp("0312345678",
+                {"SETKTBBS", "DIAL{0}", "LOGIN", "RES :1#2", sj(u8"お返事です。"), "//",
+                 "NEWW :2#" + sj(u8"試験の書き込み"), sj(u8"本文"), "//",
+                 "MAIL :TARNO002#" + sj(u8"ごあいさつ"), sj(u8"こんにちは"), "//", "QUIT"});
+        r.startHost(pty, {"--slow-echo", delay});
+        ASSERT_EQ(r.run(), 0) << r.err << r.out;
+        for (const std::string& l : r.netMac())
+            EXPECT_EQ(macro::kindOf(l), macro::BlockKind::None) << "left: " << base::toUtf8(l);
+        const std::string rec = r.hostRecord();
+        auto count = [&](const std::string& what) {
+            size_t n = 0;
+            for (size_t at = rec.find(what); at != std::string::npos; at = rec.find(what, at + 1))
+                ++n;
+            return n;
+        };
+        EXPECT_EQ(count("POST reply board=1 (1) to=2 saved=yes"), 1u) << rec.substr(0, 3000);
+        EXPECT_EQ(count("POST new board=2 (2) saved=yes"), 1u);
+        EXPECT_EQ(count("MAIL to=TARNO002 saved=yes"), 1u);
+        EXPECT_EQ(count("\nPOST "), 2u);
+        EXPECT_EQ(count("\nMAIL to="), 1u);
+    }
+}
+
+// Killed with SIGKILL right after the host confirmed the first posting, then run again on
+// the same host: the confirmed posting is not posted again, the second one is, and the
+// mail the host deleted in the killed run is recovered into MAIL.DAT before the new run.
+TEST(HeadlessRun, KilledAfterAConfirmationThenRunAgainPostsNothingTwice) {
+    HeadlessRun r;
+    const std::string first = "NEWW :1#" + sj(u8"一通目");
+    r.setUp("0312345678", {"SETKTBBS", "DIAL{0}", "LOGIN", first, "a", "//",
+                           "NEWW :2#" + sj(u8"二通目"), "b", "//", "QUIT"});
+    // Without --once the host keeps its data set from one call to the next; answers come
+    // late so that the kill lands between the two postings.
+    std::vector<std::string> args = {
+        TARNO_HOSTSIM_PATH, "--record", r.record,   "--dial-delay", "200", "--guard", "300",
+        "--answer-delay",   "1500",     "--listen", "127.0.0.1:0"};
+    r.host = std::make_unique<Process>(args);
+    ASSERT_TRUE(r.host->started());
+    ASSERT_TRUE(r.host->readErr("\n", 10000)) << r.host->err;
+    const size_t colon = r.host->err.rfind(':');
+    r.device = "tcp:127.0.0.1:" + base::trim(r.host->err.substr(colon + 1));
+    base::replaceLines(r.data + "/COMPORTS.DAT", {r.device, "/dev/null", "/dev/null", "/dev/null"});
+
+    {
+        Process tarno({TARNO_EXE_PATH, "--run", "E2E", "--data-dir", r.data});
+        ASSERT_TRUE(tarno.started());
+        bool confirmed = false;
+        for (int waited = 0; waited < 60000 && !confirmed; waited += 20) {
+            ::usleep(20000);
+            confirmed = !r.netMacHas(first) && !r.netMac().empty();
+        }
+        ASSERT_TRUE(confirmed) << "the first posting was never confirmed";
+        tarno.signal(SIGKILL);
+        tarno.wait();
+    }
+    EXPECT_TRUE(base::fileExists(r.data + "/VESPARI.LOG")) << "the capture stays";
+    ASSERT_EQ(r.run(), 0) << r.err << r.out;
+    EXPECT_FALSE(base::fileExists(r.data + "/VESPARI.LOG"));
+    r.host->terminate();
+    const std::string rec = r.hostRecord();
+    auto count = [&](const std::string& what) {
+        size_t n = 0;
+        for (size_t at = rec.find(what); at != std::string::npos; at = rec.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("POST new board=1 (1) saved=yes"), 1u) << rec.substr(0, 3000);
+    EXPECT_EQ(count("POST new board=2 (2) saved=yes"), 1u);
+    EXPECT_FALSE(r.netMacHas("NEWW :2#" + sj(u8"二通目")));
+    // The mail the first call received (and the host deleted) is in the store.
+    EXPECT_NE(base::readFile(r.data + "/E2E/MAIL.DAT").find("Private Message is from: TARNO002"),
+              std::string::npos);
+}
+
+// A reader of the status lines that goes away (`tarno --run NET | head -3`) does not end
+// the run: it logs out, hangs up and saves as any other.
+TEST(HeadlessRun, StandardOutputClosedEarlyDoesNotEndTheRun) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({"MDOWN :1#1"}));
+    r.startHost(false);
+    Process p({"/bin/sh", "-c",
+               "exec " + quoted(TARNO_EXE_PATH) + " --run E2E --data-dir " +
+                   quoted(r.data.c_str()) + " | head -3 >/dev/null"});
+    ASSERT_TRUE(p.started());
+    ASSERT_TRUE(p.readErr("", 120000));
+    p.wait();
+    // head has gone long before the end; the run still ended normally.
+    const std::string rec = r.hostRecord();
+    EXPECT_NE(rec.find("LOGOUTS 1"), std::string::npos) << rec.substr(0, 2000);
+    EXPECT_FALSE(r.netMacHas("MDOWN :1#1"));
+    EXPECT_FALSE(base::fileExists(r.data + "/VESPARI.LOG")) << "imported";
+}
+
+// The end-of-run import cannot write the store (its folder taken by a file): the run says
+// so with its own exit status, and the capture stays for the next run to import.
+TEST(HeadlessRun, AnImportThatFailsAtTheEndHasItsOwnExitStatus) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({}));
+    r.startHost(false);
+    // The net's store files cannot be written: MBOARD.LST is a folder.
+    base::makeDirs(r.data + "/E2E/MBOARD.LST");
+    EXPECT_EQ(r.run(), 3) << r.out;
+    EXPECT_NE(r.err.find("could not be saved"), std::string::npos) << r.err;
+    EXPECT_TRUE(base::fileExists(r.data + "/VESPARI.LOG"));
+}
+
 } // namespace

@@ -261,9 +261,25 @@ TEST(Conv, RecoveryOffersALeftOverCaptureAndImportsItIntoItsNet) {
               base::Lines(log.begin() + 3, log.end()));
     EXPECT_FALSE(base::fileExists(rig.dir.file("VESPARI.LOG")));
 
-    // No deletes it; a file without the marker goes without a question.
+    // No keeps it aside under a dated name, where the next run cannot empty it; a second
+    // one declined in the same second gets a name of its own.
+    for (int i = 0; i < 2; ++i) {
+        base::replaceLines(rig.dir.file("VESPARI.LOG"), log);
+        EXPECT_EQ(rig.conv.recoverCaptureLog(), store::ConvModel::Recovery::Declined);
+        EXPECT_FALSE(base::fileExists(rig.dir.file("VESPARI.LOG")));
+    }
+    std::vector<std::string> kept;
+    for (const auto& e : std::filesystem::directory_iterator(rig.dir.path()))
+        if (e.path().filename().string().rfind("VESPARI-", 0) == 0)
+            kept.push_back(e.path().filename().string());
+    ASSERT_EQ(kept.size(), 2u);
+    for (const std::string& k : kept)
+        EXPECT_EQ(base::readLines(rig.dir.file(k)), log) << k;
+    // Before a run nothing is asked: the capture is imported.
     base::replaceLines(rig.dir.file("VESPARI.LOG"), log);
-    EXPECT_EQ(rig.conv.recoverCaptureLog(), store::ConvModel::Recovery::Declined);
+    const size_t questions = rig.host.questions.size();
+    EXPECT_EQ(rig.conv.recoverCaptureLog(false), store::ConvModel::Recovery::Imported);
+    EXPECT_EQ(rig.host.questions.size(), questions);
     EXPECT_FALSE(base::fileExists(rig.dir.file("VESPARI.LOG")));
     base::replaceLines(rig.dir.file("VESPARI.LOG"), {"something else", "x", "0"});
     const size_t asked = rig.host.questions.size();

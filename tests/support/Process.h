@@ -69,6 +69,11 @@ public:
         return status;
     }
     bool started() const { return pid_ > 0; }
+    // Sends the process a signal (SIGKILL: the process dies where it stands).
+    void signal(int sig) {
+        if (pid_ > 0 && !reaped_)
+            ::kill(pid_, sig);
+    }
     // Asks the process to end (SIGTERM).
     void terminate() {
         if (pid_ > 0 && !reaped_)

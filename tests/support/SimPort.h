@@ -7,6 +7,7 @@
 #include "engine/VazevModel.h"
 #include "sim/Simulator.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,10 @@ struct SimPort : engine::EnginePort {
     sim::Simulator* sim = nullptr;
     bool opened = false;
     std::string sent; // everything the engine wrote, in order
+    int writes = 0;   // how many writes that was
+    // Called after each write with its number (1 for the first): a test injects its faults
+    // at the step it chooses.
+    std::function<void(int)> afterWrite;
 
     SimPort() = default;
     SimPort(base::EventLoop& l, sim::Simulator& s) : loop(&l), sim(&s) {}
@@ -53,6 +58,9 @@ struct SimPort : engine::EnginePort {
             return;
         sent.append(b);
         loop->post([this, bytes = std::string(b)] { sim->receive(bytes); });
+        ++writes;
+        if (afterWrite)
+            afterWrite(writes);
     }
     bool networkLine() const override { return false; }
 };
