@@ -93,7 +93,8 @@ def receive_input(chunks):
 
 def mlink_input(steps):
     """A transfer script: ("piece", bytes), ("ms", n) with n a multiple of 100 plus 1,
-    ("down",), ("up",), ("abort",), ("tick",)."""
+    ("down",), ("up",), ("abort",), ("tick",), ("fault", step) with step 1..4 failing the
+    download's create, write, sync or rename from then on (0: none)."""
     out = bytearray()
     for step in steps:
         kind = step[0]
@@ -109,6 +110,8 @@ def mlink_input(steps):
             out += bytes([5, 1])
         elif kind == "abort":
             out += bytes([6, 0])
+        elif kind == "fault":
+            out += bytes([6, 7, step[1]])
         else:
             out += bytes([6, 1])
     return bytes(out)
@@ -128,6 +131,14 @@ def mlink_seeds():
     put("mlink", "download_slow_abort", mlink_input([
         ("down",), ("ms", 301), ("piece", b"SLOW.BIN 100000" + header), ("piece", data),
         ("tick",), ("ms", 25501), ("piece", data), ("abort",)]))
+    put("mlink", "download_same_name", mlink_input([
+        ("down",), ("ms", 301), ("piece", b"README.TXT 5" + header), ("piece", b"abcde"),
+        ("down",), ("ms", 301), ("piece", b"README.TXT 3 Dec  2 2026\r"), ("piece", b"xyz"),
+        ("down",), ("ms", 301), ("piece", b"TAKEN 1\r"), ("piece", b"t")]))
+    put("mlink", "download_fault", mlink_input([
+        ("fault", 4), ("down",), ("ms", 301), ("piece", b"NEW.TXT 600" + header), ("piece", data + b"\r\n"),
+        ("fault", 2), ("down",), ("ms", 301), ("piece", b"NEW.TXT 600" + header), ("piece", data),
+        ("fault", 0), ("down",), ("ms", 301), ("piece", b"NEW.TXT 3" + header), ("piece", b"xyz")]))
     put("mlink", "upload", mlink_input([("up",), ("ms", 701), ("piece", b"M"), ("piece", b"M"),
                                         ("ms", 201), ("ms", 201), ("tick",), ("ms", 201), ("ms", 201)]))
     put("mlink", "upload_cancel", mlink_input([("up",), ("ms", 701), ("piece", b"M"), ("piece", b"M"),

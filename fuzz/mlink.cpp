@@ -1,8 +1,10 @@
 // MLINK from the host's side: any header line and any data, cut anywhere, with time passing,
-// aborts and a new transfer in between. A download lands only in DOWNLOAD of the data folder
-// under a plain name, holds exactly the size its header announced, and leaves no temporary
-// file behind; every transfer ends with the line back in terminal mode and the window
-// closed. The header parser and the name reduction keep their own promises on any bytes.
+// aborts, a failing disk and a new transfer in between. A download lands only in DOWNLOAD
+// of the data folder under a plain name, holds exactly the size its header announced,
+// never replaces or removes anything that folder held, and leaves no temporary file
+// behind; the end mark goes only when the whole file is in place; every transfer ends
+// with the line back in terminal mode and the window closed. The header parser and the
+// name reduction keep their own promises on any bytes.
 #include "base/LineFile.h"
 #include "base/Sjis.h"
 #include "base/VirtualLoop.h"
@@ -11,8 +13,12 @@
 #include "transfer/MlinkHeader.h"
 #include "transfer/MlinkModel.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,12 +72,54 @@ void noteAnnounced(const MlinkModel& model) {
         announced[shown.substr(prefix.size())].push_back(model.TransferSize());
 }
 
+// Every entry the download folder has held, as first seen: no download replaces (a new
+// inode under the name) or removes one. Files keep their size too.
+struct Entry {
+    ino_t ino = 0;
+    bool regular = false;
+    std::int64_t size = 0;
+};
+std::map<std::string, Entry> seen;
+
+void checkNothingReplaced(const std::string& dir) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(".mlink-", 0) == 0)
+            continue; // a download in progress
+        struct stat st {};
+        FUZZ_CHECK(::lstat(e.path().c_str(), &st) == 0);
+        const Entry now{st.st_ino, S_ISREG(st.st_mode), static_cast<std::int64_t>(st.st_size)};
+        const auto [it, added] = seen.emplace(name, now);
+        if (!added) {
+            FUZZ_CHECK(it->second.ino == now.ino && it->second.regular == now.regular);
+            if (now.regular)
+                FUZZ_CHECK(it->second.size == now.size);
+        }
+    }
+    for (const auto& [name, entry] : seen) {
+        struct stat st {};
+        FUZZ_CHECK(::lstat((dir + "/" + name).c_str(), &st) == 0);
+    }
+}
+
+// What the download folder holds before any transfer: names a header may well announce.
+const char* const kPlaced[] = {"README.TXT", "A.TXT", "TAKEN", "LINK.TXT"};
+
+void placeEntries(const std::string& dir) {
+    fs::create_directories(dir + "/TAKEN");
+    base::replaceFile(dir + "/README.TXT", "already here");
+    base::replaceFile(dir + "/A.TXT", "");
+    fs::create_symlink("../nowhere", dir + "/LINK.TXT");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     fuzz::Sandbox& box = fuzz::Sandbox::get();
     box.reset();
     announced.clear();
+    seen.clear();
     fuzz::Bytes in(data, size);
 
     base::VirtualLoop loop;
@@ -79,9 +127,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     MlinkModel model(loop, line, box.data());
     line.model = &model;
     base::replaceFile(box.file("UP.BIN"), std::string(3000, 'u'));
+    const std::string downloads = box.data() + "/" + MlinkModel::kDownloadFolder;
+    placeEntries(downloads);
+    checkNothingReplaced(downloads);
+
+    // The host hears the end mark only when the file is whole under the name the window
+    // shows, and no temporary file is left.
+    MlinkModel::Phase before = MlinkModel::Phase::Idle;
+    line.onSend = [&](std::string_view bytes) {
+        const bool downloading =
+            before == MlinkModel::Phase::DownData || before == MlinkModel::Phase::DownHeader;
+        if (!downloading || bytes != "E\r")
+            return;
+        const std::string prefix = std::string(MlinkModel::kDownloadFolder) + "\\";
+        const std::string& shown = model.display().filename;
+        FUZZ_CHECK(shown.compare(0, prefix.size(), prefix) == 0);
+        const fs::path p = fs::path(downloads) / shown.substr(prefix.size());
+        FUZZ_CHECK(fs::is_regular_file(fs::symlink_status(p)));
+        FUZZ_CHECK(static_cast<std::int64_t>(fs::file_size(p)) == model.TransferSize());
+        for (const std::string& entry : fuzz::tree(downloads))
+            FUZZ_CHECK(entry.rfind(".mlink-", 0) != 0);
+    };
 
     int steps = 0;
     while (!in.empty() && ++steps < 400) {
+        before = model.phase();
         switch (in.below(8)) {
         case 0:
         case 1:
@@ -101,16 +171,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             model.MUP(in.below(2) ? "UP.BIN" : in.piece());
             break;
         case 6:
-            if (in.below(4) == 0)
+            switch (in.below(8)) {
+            case 0:
                 model.ABORTClick();
-            else
+                break;
+            case 7: {
+                // From now on one step of writing a download fails (0: none does).
+                const int step = in.below(5);
+                model.setFaultHook([step](MlinkModel::FileStep s) {
+                    return step > 0 && static_cast<int>(s) == step - 1 ? ENOSPC : 0;
+                });
+                break;
+            }
+            default:
                 model.Timer1Timer();
+                break;
+            }
             break;
         default:
             loop.advance(in.byte() * 1000);
             break;
         }
         noteAnnounced(model);
+        checkNothingReplaced(downloads);
         FUZZ_CHECK(model.BytesDone() >= 0);
         if (model.phase() == MlinkModel::Phase::DownData)
             FUZZ_CHECK(model.BytesDone() <= model.TransferSize());
@@ -122,6 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     FUZZ_CHECK(!model.visible());
     FUZZ_CHECK(line.mode == 0);
 
+    checkNothingReplaced(downloads);
     box.checkContained();
     for (const std::string& entry : fuzz::tree(box.data())) {
         if (entry == "UP.BIN" || entry == MlinkModel::kDownloadFolder)
@@ -129,6 +213,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         const std::string prefix = std::string(MlinkModel::kDownloadFolder) + "/";
         FUZZ_CHECK(entry.compare(0, prefix.size(), prefix) == 0);
         const std::string name = entry.substr(prefix.size());
+        if (std::find(std::begin(kPlaced), std::end(kPlaced), name) != std::end(kPlaced))
+            continue; // checked above: as they were
+        FUZZ_CHECK(name.find('/') == std::string::npos);
         checkPlainName(name);
         FUZZ_CHECK(name.rfind(".mlink-", 0) != 0); // no temporary file outlives its transfer
         const fs::path p = fs::path(box.data()) / entry;
@@ -136,7 +223,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         const auto sizes = announced.find(name);
         FUZZ_CHECK(sizes != announced.end());
         const auto got = static_cast<std::int64_t>(fs::file_size(p));
-        FUZZ_CHECK(std::find(sizes->second.begin(), sizes->second.end(), got) != sizes->second.end());
+        FUZZ_CHECK(std::find(sizes->second.begin(), sizes->second.end(), got) !=
+                   sizes->second.end());
     }
     return 0;
 }

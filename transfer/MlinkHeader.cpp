@@ -9,10 +9,6 @@ namespace transfer {
 
 namespace {
 
-bool isStampByte(char c) {
-    return (c >= '0' && c <= '9') || c == ':' || c == '/' || c == '-' || c == '.' || c == ' ';
-}
-
 bool isTrailByte(unsigned char c) {
     return c >= 0x40 && c <= 0xFC && c != 0x7F;
 }
@@ -23,19 +19,13 @@ std::optional<DownloadHeader> parseDownloadHeader(std::string_view line) {
     const size_t sp1 = line.find(' ');
     if (sp1 == std::string_view::npos || sp1 == 0)
         return std::nullopt;
-    const size_t sp2 = line.find(' ', sp1 + 1);
-    if (sp2 == std::string_view::npos || sp2 == sp1 + 1)
-        return std::nullopt;
-    const std::string_view stamp = line.substr(sp2 + 1);
-    if (stamp.empty() || stamp.size() > 40 || stamp.front() == ' ')
-        return std::nullopt;
-    for (char c : stamp)
-        if (!isStampByte(c))
-            return std::nullopt;
+    // The size runs to the next space; what follows it (the sender's time stamp, in any
+    // form, or nothing) is not needed to receive the file.
+    const std::string_view rest = line.substr(sp1 + 1);
     DownloadHeader h;
     h.name = std::string(line.substr(0, sp1));
-    h.sizeText = std::string(line.substr(sp1 + 1, sp2 - sp1 - 1));
-    if (h.sizeText.size() <= 18) {
+    h.sizeText = std::string(rest.substr(0, rest.find(' ')));
+    if (!h.sizeText.empty() && h.sizeText.size() <= 18) {
         std::int64_t v = 0;
         bool digits = true;
         for (char c : h.sizeText) {
@@ -77,6 +67,24 @@ std::string safeDownloadName(std::string_view hostName) {
         ++start;
     out.erase(0, start);
     return cutBytes(out, kMaxNameBytes);
+}
+
+std::string numberedName(std::string_view name, int n) {
+    const std::string tag = "~" + std::to_string(n);
+    // "." is never the trail byte of a double-byte character, so the last one found is
+    // the extension's.
+    size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0)
+        dot = name.size();
+    std::string_view stem = name.substr(0, dot);
+    std::string_view ext = name.substr(dot);
+    // An extension that leaves no room for the stem and the number is part of the stem.
+    if (ext.size() + tag.size() >= static_cast<size_t>(kMaxNameBytes)) {
+        stem = name;
+        ext = {};
+    }
+    const int room = kMaxNameBytes - static_cast<int>(ext.size() + tag.size());
+    return cutBytes(stem, room) + tag + std::string(ext);
 }
 
 std::string cutBytes(std::string_view s, int n) {

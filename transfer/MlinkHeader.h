@@ -18,9 +18,10 @@ struct DownloadHeader {
     std::optional<std::int64_t> size; // empty when sizeText is not a decimal number
 };
 
-// The line split as a header: a name, one space, a size field, one space, a stamp of
-// digits and date punctuation. nullopt when the line does not have that shape (a host's
-// failure text or a prompt where the header should be).
+// The line split as a header: a name, one space, a size field, and after one more space
+// a time stamp that is not looked at (it may be missing). nullopt when there is no name
+// and space (a host's failure text where the header should be); `size` is empty when the
+// size field is not a decimal number.
 std::optional<DownloadHeader> parseDownloadHeader(std::string_view line);
 
 // The host's name reduced to a plain file name: only what follows the last "/", "\" or
@@ -29,6 +30,11 @@ std::optional<DownloadHeader> parseDownloadHeader(std::string_view line);
 // usable is left; the caller refuses such a header.
 constexpr int kMaxNameBytes = 128;
 std::string safeDownloadName(std::string_view hostName);
+
+// The n-th other name of the same shape for a plain name that is taken: "~n" after the
+// stem, before the extension (README.TXT -> README~1.TXT, NOTES -> NOTES~2). The stem is
+// shortened, by whole characters, so that the result keeps within kMaxNameBytes.
+std::string numberedName(std::string_view name, int n);
 
 // At most `n` bytes of s, never splitting a double-byte character.
 std::string cutBytes(std::string_view s, int n);

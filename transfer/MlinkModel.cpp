@@ -36,6 +36,37 @@ std::string cannotCreate() {
     return sj(u8"[MLINK] ファイルを作成 または ダウンロードできません.");
 }
 
+// rename() that fails with EEXIST instead of replacing what is under the new name. Where
+// the file system has no such rename, a hard link does the same; where it has neither, the
+// name is checked just before an ordinary rename.
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return false;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    if (errno == EEXIST)
+        return false;
+    struct stat st {};
+    if (::lstat(to.c_str(), &st) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+// Makes a rename in `dir` durable; a failure leaves a complete file either way.
+void syncFolder(const std::string& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 bool writeAll(int fd, const char* p, std::size_t n) {
     while (n > 0) {
         const ssize_t w = ::write(fd, p, n);
@@ -141,6 +172,13 @@ void MlinkModel::closeFile() {
         ::close(fd_);
         fd_ = -1;
     }
+}
+
+int MlinkModel::fault(FileStep step) {
+    const int err = faultHook_ ? faultHook_(step) : 0;
+    if (err != 0)
+        errno = err;
+    return err;
 }
 
 void MlinkModel::discardDownload() {
@@ -379,8 +417,7 @@ void MlinkModel::pullHeaderLine() {
         headerBuf_ += c;
         if (headerBuf_.size() > static_cast<std::size_t>(kMaxHeaderBytes)) {
             // No header is this long: what came is the host's text.
-            fail(cannotCreate());
-            endHandshake(headerBuf_);
+            refuseHeader(headerBuf_);
             return;
         }
     }
@@ -406,24 +443,20 @@ void MlinkModel::headerLine(const std::string& line) {
     }
     const std::optional<DownloadHeader> h = parseDownloadHeader(line);
     if (!h) {
-        // The host's own text where the header belongs (its failure report, a prompt):
-        // nothing is answered, and the auto-pilot reads it.
-        fail(cannotCreate());
-        endHandshake(line + "\r");
+        refuseHeader(line + "\r");
         return;
     }
-    const std::string name = safeDownloadName(h->name);
+    wantedName_ = safeDownloadName(h->name);
     transferSize_ = h->size.value_or(0);
-    display_.filename = std::string(kDownloadFolder) + "\\" + name;
+    display_.filename = std::string(kDownloadFolder) + "\\" + wantedName_;
     bytesDone_ = 0;
     display_.recvSize = slash(0, transferSize_);
     changed();
-    if (name.empty() || !h->size || !createDownloadFile(name, *h->size)) {
-        line_.send("A\b");
-        fail(cannotCreate());
-        endHandshake();
+    if (wantedName_.empty() || !h->size || !createDownloadFile(*h->size)) {
+        refuseHeader(line + "\r");
         return;
     }
+    display_.filename = std::string(kDownloadFolder) + "\\" + finalName_;
     deadline_.setEnabled(false);
     onDeadline_ = nullptr;
     display_.progressMax = transferSize_ / 1024;
@@ -434,16 +467,35 @@ void MlinkModel::headerLine(const std::string& line) {
     line_.clearRing();
     phase_ = Phase::DownData;
     line_.setReceiveMode(2);
+    line_.send("M");
     if (transferSize_ == 0) {
         // Nothing to wait for: the file is complete the moment its data phase begins.
-        line_.send("M");
-        finishDownload(0, nullptr, 0);
-        return;
+        finishDownload(nullptr, 0);
     }
-    line_.send("M");
 }
 
-bool MlinkModel::createDownloadFile(const std::string& name, std::int64_t size) {
+// Whatever the host sent where the header belongs and is not taken (its failure report,
+// a header naming no file or no size, a file that cannot be created) is answered with the
+// abort, so that a sender still waiting for the OK sign gives up; the line itself is the
+// host's text for the auto-pilot.
+void MlinkModel::refuseHeader(const std::string& text) {
+    line_.send("A\b");
+    fail(cannotCreate());
+    endHandshake(text);
+}
+
+std::string MlinkModel::freeName(const std::string& dir) const {
+    for (int n = 0; n <= kMaxNumbered; ++n) {
+        const std::string name = n == 0 ? wantedName_ : numberedName(wantedName_, n);
+        struct stat st {};
+        // Anything under the name (a file, a folder, a link, even one to nothing) takes it.
+        if (::lstat(base::joinPath(dir, name).c_str(), &st) != 0 && errno == ENOENT)
+            return name;
+    }
+    return {};
+}
+
+bool MlinkModel::createDownloadFile(std::int64_t size) {
     const std::string dir = downloadFolder();
     if (!base::dirExists(dir) && !base::makeDirs(dir))
         return false;
@@ -453,24 +505,21 @@ bool MlinkModel::createDownloadFile(const std::string& name, std::int64_t size) 
         if (static_cast<long double>(size) > room)
             return false;
     }
-    finalPath_ = base::joinPath(dir, name);
-    // A folder under that name cannot be replaced; a file or a link can.
-    struct stat st {};
-    if (::lstat(finalPath_.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-        finalPath_.clear();
+    finalName_ = freeName(dir);
+    if (finalName_.empty())
         return false;
-    }
     std::string temp = base::joinPath(dir, ".mlink-XXXXXX");
     std::vector<char> buf(temp.begin(), temp.end());
     buf.push_back('\0');
-    const int fd = ::mkostemp(buf.data(), O_CLOEXEC);
+    const int fd = fault(FileStep::Create) ? -1 : ::mkostemp(buf.data(), O_CLOEXEC);
     if (fd < 0) {
-        finalPath_.clear();
+        finalName_.clear();
         return false;
     }
     ::fchmod(fd, 0644);
     fd_ = fd;
     tempPath_ = buf.data();
+    finalPath_ = base::joinPath(dir, finalName_);
     return true;
 }
 
@@ -482,7 +531,7 @@ void MlinkModel::downloadData(const char* data, std::size_t n) {
     lastActivity_ = loop_.nowMs();
     const auto want = static_cast<std::size_t>(transferSize_ - bytesDone_);
     const std::size_t take = std::min(n, want);
-    if (!writeAll(fd_, data, take)) {
+    if (fault(FileStep::Write) || !writeAll(fd_, data, take)) {
         line_.send("A\b");
         fail(cannotCreate());
         endHandshake();
@@ -493,25 +542,63 @@ void MlinkModel::downloadData(const char* data, std::size_t n) {
         progressTo(bytesDone_);
         return;
     }
-    finishDownload(take, data + take, n - take);
+    finishDownload(data + take, n - take);
 }
 
-void MlinkModel::finishDownload(std::size_t, const char* rest, std::size_t restCount) {
+// The host takes "E\r" as the file being safe: it deletes the mail, and the auto-pilot
+// removes the reservation on its word. So the end mark goes only once the file is synced
+// and under its final name; a file that cannot be kept is answered with the abort, and the
+// host's failure report leaves the mail and the reservation for the next run.
+void MlinkModel::finishDownload(const char* rest, std::size_t restCount) {
     closeWindow();
     phase_ = Phase::Idle;
     line_.setReceiveMode(0);
-    line_.send("E\r");
-    const bool kept = ::fsync(fd_) == 0 && ::close(fd_) == 0;
-    fd_ = -1;
-    if (kept && ::rename(tempPath_.c_str(), finalPath_.c_str()) == 0) {
-        tempPath_.clear();
-        line_.setStatus(sj(u8"[MLINK] すべて受信しました."));
+    if (keepDownload()) {
+        line_.send("E\r");
+        const std::string done = sj(u8"[MLINK] すべて受信しました.");
+        if (finalName_ == wantedName_) {
+            line_.setStatus(done);
+        } else {
+            const std::string folder = std::string(kDownloadFolder) + "\\";
+            fail(done + " " + folder + wantedName_ + sj(u8" は既にあるので ") + folder +
+                 finalName_ + sj(u8" に保存しました."));
+        }
     } else {
+        line_.send("A\b");
         discardDownload();
         fail(cannotCreate());
     }
     if (restCount > 0)
         line_.receiveAsText(std::string_view(rest, restCount));
+}
+
+// Syncs and closes the temporary file and gives it its final name without replacing
+// anything: a name taken since the header moves the file on to the next free one.
+bool MlinkModel::keepDownload() {
+    bool synced = !fault(FileStep::Sync) && ::fsync(fd_) == 0;
+    synced = ::close(fd_) == 0 && synced;
+    fd_ = -1;
+    if (!synced)
+        return false;
+    const std::string dir = downloadFolder();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        if (fault(FileStep::Rename))
+            return false;
+        if (renameNoReplace(tempPath_, finalPath_)) {
+            tempPath_.clear();
+            display_.filename = std::string(kDownloadFolder) + "\\" + finalName_;
+            changed();
+            syncFolder(dir);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+        finalName_ = freeName(dir);
+        if (finalName_.empty())
+            return false;
+        finalPath_ = base::joinPath(dir, finalName_);
+    }
+    return false;
 }
 
 // ---- ring, abort, progress ----

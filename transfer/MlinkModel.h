@@ -14,11 +14,13 @@
 // received text, so the auto-pilot reads the host's own word on the transfer.
 //
 // Files. Downloads go to DOWNLOAD in the data folder (created when missing) under the
-// host's name reduced to a plain file name; they are written to a temporary file there and
-// renamed only when complete, so a failed or aborted download leaves nothing under the
-// final name, and a symbolic link under that name is replaced, never followed. Exactly the
-// announced size is written; bytes after it go back to the terminal. Uploads read the file
-// at the path the reservation gives ("\" separators, relative to the data folder).
+// host's name reduced to a plain file name; a name already there (two boards' files, a
+// board's and a mail's) is never replaced: the download takes the first free NAME~n.EXT.
+// They are written to a temporary file there and renamed only when complete and synced,
+// so a failed or aborted download leaves nothing under a final name; only then does the
+// host hear the end mark, and a file that cannot be kept is answered with the abort.
+// Exactly the announced size is written; bytes after it go back to the terminal. Uploads read the
+// file at the path the reservation gives ("\" separators, relative to the data folder).
 //
 // Everything runs on the loop's thread. Texts are Shift-JIS.
 #include "base/EventLoop.h"
@@ -26,6 +28,7 @@
 #include "transfer/ProtView.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace transfer {
@@ -46,6 +49,8 @@ public:
     // A header line longer than this is no header.
     static constexpr int kMaxHeaderBytes = 512;
     static constexpr const char* kDownloadFolder = "DOWNLOAD";
+    // The most "~n" names tried for a download whose name is taken.
+    static constexpr int kMaxNumbered = 9999;
 
     // What the transfer window shows (Shift-JIS texts).
     struct Display {
@@ -72,6 +77,13 @@ public:
         DownData,
     };
 
+    // The steps of putting a download on disk, in order; Write happens once per received
+    // notification.
+    enum class FileStep { Create, Write, Sync, Rename };
+    // A test seam in front of each step: it returns an errno value (ENOSPC, EIO, ...) to
+    // make the step fail, 0 to let it run. Empty (the default): every step runs.
+    using FaultHook = std::function<int(FileStep)>;
+
     // `folder` is the data folder: DOWNLOAD lives there and relative upload paths start there.
     MlinkModel(base::EventLoop& loop, MlinkLine& line, std::string folder = ".");
     ~MlinkModel();
@@ -79,6 +91,7 @@ public:
     MlinkModel& operator=(const MlinkModel&) = delete;
 
     void setView(ProtView* view) { view_ = view; }
+    void setFaultHook(FaultHook hook) { faultHook_ = std::move(hook); }
 
     // Starts an upload of `path`; nothing when a transfer is already running.
     void MUP(const std::string& path);
@@ -127,8 +140,11 @@ private:
     void pullHeaderLine();
     void headerLine(const std::string& line);
     void headerReadFailed();
-    bool createDownloadFile(const std::string& name, std::int64_t size);
-    void finishDownload(std::size_t taken, const char* rest, std::size_t restCount);
+    void refuseHeader(const std::string& text);
+    std::string freeName(const std::string& dir) const;
+    bool createDownloadFile(std::int64_t size);
+    void finishDownload(const char* rest, std::size_t restCount);
+    bool keepDownload();
     // shared
     void showWindow();
     void closeWindow();
@@ -139,6 +155,8 @@ private:
     void stopTimers();
     void closeFile();
     void discardDownload();
+    // The seam's verdict on a step; 0 to run it. Sets errno to the injected value.
+    int fault(FileStep step);
     // Ends a handshake that failed: the window closes, the line returns to terminal mode,
     // and `pending` plus the ring's bytes reach the terminal as received text.
     void endHandshake(std::string pending = {});
@@ -150,6 +168,7 @@ private:
     MlinkLine& line_;
     std::string folder_;
     ProtView* view_ = nullptr;
+    FaultHook faultHook_;
 
     Phase phase_ = Phase::Idle;
     bool visible_ = false;
@@ -157,6 +176,8 @@ private:
     int fd_ = -1; // TransferFile
     std::string uploadPath_;
     std::string tempPath_;
+    std::string wantedName_; // the host's name reduced to a plain one
+    std::string finalName_;  // the free name the download gets in DOWNLOAD
     std::string finalPath_;
     std::int64_t transferSize_ = 0;
     std::int64_t bytesDone_ = 0;

@@ -16,14 +16,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using base::sj;
 namespace fs = std::filesystem;
 
 namespace {
-
 
 std::string fileContent(size_t n) {
     std::string s;
@@ -47,7 +48,9 @@ struct SimRun {
     transfer::EngineTransfer transfer{model, dir.path()};
     std::unique_ptr<sim::Simulator> sim;
 
-    explicit SimRun(sim::SimOptions options = {}) {
+    // `more` adds to the host's data after the two files below.
+    explicit SimRun(sim::SimOptions options = {},
+                    const std::function<void(sim::DataSet&)>& more = {}) {
         sim::DataSet data = simtest::demoData();
         data.mail.clear();
         sim::FileBoard& b = data.fileBoards.at(0);
@@ -65,6 +68,8 @@ struct SimRun {
                                         "",
                                         {},
                                         fileContent(100000)});
+        if (more)
+            more(data);
         sim = std::make_unique<sim::Simulator>(loop, std::move(data), options);
         port.loop = &loop;
         port.sim = sim.get();
@@ -156,6 +161,87 @@ TEST(TransferRun, UploadsAFileWithItsCommentAndDeletesItsReservation) {
     EXPECT_TRUE(u.bytes == data);
     EXPECT_FALSE(r.netMacHas(item));
     EXPECT_TRUE(r.errors.lines().empty()) << base::toUtf8(r.errors.lines().front());
+}
+
+sim::Mail binaryMail(const std::string& fileName, const std::string& content) {
+    sim::Mail m;
+    m.from = "SYSOP";
+    m.date = base::makeDateTime(2026, 12, 7, 9, 0, 0);
+    m.subject = "file";
+    m.body = {"attached"};
+    m.binary = true;
+    m.fileName = fileName;
+    m.content = content;
+    m.serial = 1;
+    return m;
+}
+
+// A binary mail's file and two boards' files, all called DOC2048.TXT: each is kept under a
+// name of its own, and the run says where each went.
+TEST(TransferRun, FilesWithOneNameAreAllKept) {
+    const std::string fromMail = "mail's own bytes";
+    const std::string fromBoard2(700, 'b');
+    SimRun r({}, [&](sim::DataSet& data) {
+        data.mail.push_back(binaryMail("DOC2048.TXT", fromMail));
+        sim::FileBoard& b = data.fileBoards.at(1);
+        b.files.push_back(sim::HostFile{b.nextNumber(),
+                                        "DOC2048.TXT",
+                                        "SYSOP",
+                                        base::makeDateTime(2026, 12, 2, 12, 0, 0),
+                                        "",
+                                        {},
+                                        fromBoard2});
+    });
+    const std::string item1 = fdown(r, "DOC2048.TXT");
+    int number2 = -1;
+    for (const auto& f : r.sim->data().fileBoards.at(1).files)
+        if (f.name == "DOC2048.TXT")
+            number2 = f.number;
+    const std::string item2 = "FDOWN :2#" + std::to_string(number2);
+    ASSERT_TRUE(r.run({item1, item2}));
+    EXPECT_EQ(r.downloads(),
+              (std::vector<std::string>{"DOC2048.TXT", "DOC2048~1.TXT", "DOC2048~2.TXT"}));
+    EXPECT_EQ(base::readFile(r.dir.file("DOWNLOAD/DOC2048.TXT")), fromMail);
+    EXPECT_TRUE(base::readFile(r.dir.file("DOWNLOAD/DOC2048~1.TXT")) == fileContent(2048));
+    EXPECT_EQ(base::readFile(r.dir.file("DOWNLOAD/DOC2048~2.TXT")), fromBoard2);
+    EXPECT_FALSE(r.netMacHas(item1));
+    EXPECT_FALSE(r.netMacHas(item2));
+    for (const std::string name : {"DOC2048~1.TXT", "DOC2048~2.TXT"}) {
+        const std::string status =
+            sj(u8"[MLINK] すべて受信しました. DOWNLOAD\\DOC2048.TXT は既にあるので DOWNLOAD\\") +
+            name + sj(u8" に保存しました.");
+        EXPECT_TRUE(r.statusSeen(status)) << name;
+        bool logged = false;
+        for (const auto& l : r.errors.lines())
+            logged = logged || base::contains(l, status);
+        EXPECT_TRUE(logged) << name;
+    }
+}
+
+// The host hears that the file arrived only when it is on disk: a file that cannot be put
+// in place is aborted, so the host keeps the mail and the reservation stays.
+TEST(TransferRun, AFileThatCannotBeKeptLeavesTheMailAndTheReservation) {
+    SimRun r({}, [](sim::DataSet& data) {
+        data.mail.push_back(binaryMail("SETUP.DAT", std::string(2048, 's')));
+    });
+    r.transfer.model().setFaultHook([](transfer::MlinkModel::FileStep s) {
+        return s == transfer::MlinkModel::FileStep::Rename ? EIO : 0;
+    });
+    const std::string item = fdown(r, "DOC2048.TXT");
+    ASSERT_TRUE(r.run({item}));
+    EXPECT_TRUE(r.downloads().empty());
+    EXPECT_TRUE(r.netMacHas(item));
+    EXPECT_EQ(r.sim->data().mail.size(), 1u); // the host still holds the mail
+    ASSERT_EQ(r.sim->record().downloads.size(), 2u);
+    for (const auto& d : r.sim->record().downloads)
+        EXPECT_FALSE(d.complete);
+    const std::string cannot = sj(u8"[MLINK] ファイルを作成 または ダウンロードできません.");
+    EXPECT_TRUE(r.statusSeen(cannot));
+    EXPECT_TRUE(r.statusSeen(sj(u8"バイナリメール受信に失敗しました.")));
+    size_t logged = 0;
+    for (const auto& l : r.errors.lines())
+        logged += base::contains(l, cannot) ? 1 : 0;
+    EXPECT_EQ(logged, 2u);
 }
 
 // A fault of the host, and how each direction ends: the status that names it, and whether

@@ -8,6 +8,7 @@
 #include "transfer/MlinkModel.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct FakeLine : transfer::MlinkLine {
     bool uploadSent = true;
     base::EventLoop* loop = nullptr;
     transfer::MlinkModel* model = nullptr;
+    // Called with each send() before it is recorded: a test looks at the disk at that moment.
+    std::function<void(std::string_view)> onSend;
 
     int receiveMode() const override { return mode; }
     void setReceiveMode(int m) override { mode = m; }
@@ -39,6 +42,8 @@ struct FakeLine : transfer::MlinkLine {
     void clearRing() override { ring.clear(); }
     void receiveAsText(std::string_view b) override { text.append(b); }
     void send(std::string_view b) override {
+        if (onSend)
+            onSend(b);
         sent.append(b);
         sends.emplace_back(b);
         sendAt.push_back(loop ? loop->nowMs() : 0);
