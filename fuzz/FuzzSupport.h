@@ -120,11 +120,15 @@ public:
 
 private:
     Sandbox() {
-        // In memory when it can be: every rewrite syncs, and a run makes thousands.
+        // In memory when it can be: every rewrite syncs, and a run makes thousands. A
+        // temporary folder named in TMPDIR is used as asked (the replay tests name one of
+        // their own and check that it is left empty).
         std::error_code ec;
-        std::filesystem::path base = std::filesystem::is_directory("/dev/shm", ec)
-                                         ? std::filesystem::path("/dev/shm")
-                                         : std::filesystem::temp_directory_path();
+        const char* tmpdir = std::getenv("TMPDIR");
+        std::filesystem::path base =
+            (tmpdir == nullptr || *tmpdir == '\0') && std::filesystem::is_directory("/dev/shm", ec)
+                ? std::filesystem::path("/dev/shm")
+                : std::filesystem::temp_directory_path();
         std::string tmpl = (base / "tarno-fuzz-XXXXXX").string();
         if (!::mkdtemp(tmpl.data()))
             fail(__FILE__, __LINE__, "cannot make a sandbox");

@@ -4,6 +4,7 @@
 #include "base/ErrorLog.h"
 #include "base/LineFile.h"
 #include "base/VirtualLoop.h"
+#include "fuzz/FuzzSupport.h"
 #include "shell/NetList.h"
 #include "store/ConvModel.h"
 #include "store/LogEditModel.h"
@@ -19,16 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string& root() {
-    static const std::string dir = [] {
-        std::string t = (fs::temp_directory_path() / "tarno-fuzz-XXXXXX").string();
-        if (!::mkdtemp(t.data()))
-            std::abort();
-        return t;
-    }();
-    return dir;
-}
-
 void check(bool ok) {
     if (!ok)
         __builtin_trap();
@@ -37,9 +28,9 @@ void check(bool ok) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
-    const std::string dir = root();
-    fs::remove_all(dir + "/NET1");
-    fs::remove(dir + "/ERROR.LOG");
+    fuzz::Sandbox& box = fuzz::Sandbox::get();
+    box.reset();
+    const std::string dir = box.data();
     fs::create_directories(dir + "/NET1");
 
     std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -87,5 +78,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         const std::string name = e.path().filename().string();
         check(name == "NET1" || name == "NETLIST.DAT" || name == "ERROR.LOG");
     }
+    box.checkContained();
     return 0;
 }

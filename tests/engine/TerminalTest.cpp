@@ -195,3 +195,14 @@ TEST(TerminalModes, ATransferStartedAtACrTakesTheRestOfTheNotification) {
 }
 
 } // namespace
+
+TEST_F(Terminal, BackspacesOnAnEmptyLineTakeNothing) {
+    h.receive("\b");
+    h.receive("\b\bok\r");
+    EXPECT_EQ(h.model.line(1), "ok");
+    h.receive("\r\b\r");
+    EXPECT_EQ(h.model.line(2), "");
+    EXPECT_EQ(h.model.line(3), "");
+    h.receive("ab\b\b\bc\r");
+    EXPECT_EQ(h.model.line(4), "c");
+}

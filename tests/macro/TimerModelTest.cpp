@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using base::sj;
 using timer_test::entry;
 using timer_test::TimerHarness;
@@ -302,4 +304,38 @@ TEST(TimerModel, CommittingThePanel) {
               sj(u8"o99 新規予約項目     01 12:34 月曜日") + std::string(20, ' ') + "@1011000");
     h.timer.deleteEntry(5); // nothing selected there
     EXPECT_EQ(h.timer.count(), 2);
+}
+
+TEST(TimerModel, AnUnreadableTimerDatIsNotReplacedByTheEmptySchedule) {
+    // A link to a schedule that is not there (kept on a drive that is not mounted, say):
+    // something stands at the name, but it cannot be read, and it is the user's.
+    TimerHarness h;
+    std::filesystem::create_symlink("elsewhere/Timer.dat", h.dir.file("Timer.dat"));
+    h.timer.load();
+    EXPECT_TRUE(h.timer.lines().empty());
+    h.timer.addNew();
+    EXPECT_FALSE(h.timer.save());
+    h.tick();
+    ASSERT_TRUE(std::filesystem::is_symlink(h.dir.file("Timer.dat")));
+    EXPECT_EQ(std::filesystem::read_symlink(h.dir.file("Timer.dat")).string(),
+              "elsewhere/Timer.dat");
+    EXPECT_FALSE(std::filesystem::exists(h.dir.file("elsewhere")));
+}
+
+TEST(TimerModel, AnEntryWhoseRunCannotStartIsNotUsedUp) {
+    const std::string onceOnly = entry("o00", "ALPHA", "08 09:30", u8"火曜日", "0111110");
+    for (const std::string& line : {onceOnly, kMinute30}) {
+        SCOPED_TRACE(line);
+        TimerHarness h;
+        h.writeSchedule({line});
+        h.macroHost.provided.erase(macro::Feature::Run); // the run cannot be started now
+        h.until(9, 30, 12);
+        EXPECT_TRUE(h.macroHost.runs.empty());
+        EXPECT_EQ(h.timer.lines(), base::Lines{line});
+        EXPECT_EQ(h.schedule(), base::Lines{line});
+        // Within the same minute the run can start again: the entry still fires.
+        h.macroHost.provided.insert(macro::Feature::Run);
+        h.until(9, 30, 18);
+        EXPECT_EQ(h.macroHost.runs.size(), 1u);
+    }
 }

@@ -290,18 +290,51 @@ TEST(Conv, RecoveryOffersALeftOverCaptureAndImportsItIntoItsNet) {
 }
 
 TEST(Conv, RecoveryRefusesAPathOutsideTheDataFolderAndAnUnknownNet) {
-    ImportRig rig;
+    // Deep enough that an archive which did escape lands inside the test's own tree.
+    ImportRig rig(4);
     base::Lines log = {store::ConvModel::kCaptureMarker, "..\\..\\escaped.LOG", "0", "x", "y"};
     base::replaceLines(rig.dir.file("VESPARI.LOG"), log);
     rig.host.answers = {true, true};
     EXPECT_EQ(rig.conv.recoverCaptureLog(), store::ConvModel::Recovery::Imported);
     EXPECT_FALSE(std::filesystem::exists(rig.dir.path() + "/../../escaped.LOG"));
+    for (const auto& e : std::filesystem::recursive_directory_iterator(rig.dir.root()))
+        EXPECT_EQ(e.path().filename().string().find("escaped"), std::string::npos) << e.path();
     EXPECT_EQ(rig.errors.lines().size(), 1u);
 
     log[2] = "7";
     base::replaceLines(rig.dir.file("VESPARI.LOG"), log);
     EXPECT_EQ(rig.conv.recoverCaptureLog(), store::ConvModel::Recovery::Failed);
     EXPECT_TRUE(base::fileExists(rig.dir.file("VESPARI.LOG"))) << "kept for the next start";
+}
+
+TEST(Conv, AMailEndsAtAPostingsConfirmation) {
+    ImportRig rig;
+    ASSERT_TRUE(
+        rig.importLines(sjLines({u8"", u8"Private Message is from: A", u8"Subj: hello", u8"body",
+                                 u8"書き込み中　...終了しました。", u8"after the confirmation",
+                                 u8"MAIN (残り60分)>Q", u8"bye"})));
+    EXPECT_EQ(rig.read("MAIL.DAT"),
+              sjLines({u8"Private Message is from: A", u8"Subj: hello", u8"body"}));
+}
+
+TEST(Conv, Board99IsTheLastOrdinaryBoard) {
+    ImportRig rig;
+    ASSERT_TRUE(rig.importLines(
+        sjLines({u8"", u8"MAIN (残り60分)>N@", u8"Message  #0002   from: A",
+                 u8"Time: 26/12/05 10:00:00  Section 99: last", u8"Subj: two",
+                 u8"Message  #0001   from: B", u8"Time: 26/12/05 09:00:00  Section 99: last",
+                 u8"Subj: one", u8"MAIN (残り60分)>R;99;L;1;0;0", u8"heading",
+                 u8"0001: 26/12/05 09:00 B        one", u8"MAIN (残り60分)>F;99;L;1;0;0",
+                 u8"heading", u8"001: A.TXT", u8"MAIN (残り60分)>Q", u8"bye"})));
+    EXPECT_EQ(rig.read("MBOARD99.LST"), sjLines({u8"0001: 26/12/05 09:00 B        one"}));
+    EXPECT_EQ(rig.read("FBOARD99.LST"), sjLines({u8"001: A.TXT"}));
+    // Its messages are put in order like any board's.
+    EXPECT_EQ(rig.host.panels, sjLines({u8"0099:- ログ整理中 -"}));
+    EXPECT_EQ(rig.read("MBOARD99.DAT"),
+              sjLines({u8"Message  #0001   from: B", u8"Time: 26/12/05 09:00:00  Section 99: last",
+                       u8"Subj: one", u8"Message  #0002   from: A",
+                       u8"Time: 26/12/05 10:00:00  Section 99: last", u8"Subj: two"}));
+    EXPECT_TRUE(rig.errors.lines().empty());
 }
 
 } // namespace

@@ -146,3 +146,14 @@ TEST(LogEdit, AFailedRewriteKeepsTheBoardFile) {
 }
 
 } // namespace
+
+TEST(LogEdit, ARangeOfOneArticleRemovesJustThatOne) {
+    Board b;
+    b.write({article(9), article(10), article(11)});
+    b.logEdit.RadioButton2 = false;
+    b.logEdit.Edit1 = "10";
+    b.logEdit.Edit2 = "10";
+    EXPECT_EQ(b.logEdit.go(), store::LogEditModel::Result::Done);
+    EXPECT_EQ(b.read("MBOARD07.DAT"), Board::join({article(9), article(11)}));
+    EXPECT_EQ(b.read("MBOARD07.OLD"), article(10));
+}

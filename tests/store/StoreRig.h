@@ -83,7 +83,8 @@ struct ImportRig {
     RecordingImportHost host;
     store::ConvModel conv{{loop, nets, logEdit, errors, host, dir.path()}};
 
-    ImportRig() {
+    // nestedLevels: how deep the data folder lies inside the test's temporary tree.
+    explicit ImportRig(int nestedLevels = 0) : dir(nestedLevels) {
         host.logEdit = &logEdit;
         base::makeDirs(dir.file("NET1"));
         nets.save();
@@ -103,7 +104,6 @@ struct ImportRig {
             base::readLines(std::string(TARNO_SOURCE_DIR) + "/tests/data/store/" + dataFile));
     }
 };
-
 
 // The end of the run hands the table to the import, as the program does.
 struct ImportingRunHost : engine::RunHost {

@@ -34,7 +34,9 @@ std::string fileContent(size_t n) {
 }
 
 struct SimRun {
-    testing_support::TempDir dir;
+    // Three levels down its own tree: a download name that climbs out of DOWNLOAD lands
+    // inside the tree even when the name check is broken.
+    testing_support::TempDir dir{3};
     base::VirtualLoop loop;
     shell::NetList nets{dir.path(), engine_test::netRecord()};
     shell::ModemSettings modems = shell::defaultModemSettings();
@@ -348,6 +350,10 @@ TEST_P(HostileName, NeverLeavesTheDownloadFolder) {
             << rel;
     }
     EXPECT_FALSE(fs::exists(r.dir.file("../tmp/DOC2048.TXT")));
+    for (const auto& e : fs::recursive_directory_iterator(r.dir.root()))
+        EXPECT_TRUE(e.path().string().rfind(r.dir.path(), 0) == 0 ||
+                    r.dir.path().rfind(e.path().string(), 0) == 0)
+            << "outside the data folder: " << e.path();
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, HostileName,

@@ -231,3 +231,33 @@ TEST_F(Upload, ASecondStartWhileOneRunsIsIgnored) {
 }
 
 } // namespace
+
+TEST_F(Upload, AByteAfterARepeatedReadySignIsTakenAsTheAnswerToTheHeader) {
+    // The second "M" came before the header went out, so it cannot be the OK sign: the
+    // host's answer to the header is the byte after it.
+    file("A.TXT", "a");
+    r.model.MUP("A.TXT");
+    r.advance(MlinkModel::kUploadPauseMs);
+    r.line.receive("MM");
+    EXPECT_EQ(r.line.take(), "A.TXT 1 80:00:00 00:00:00\r");
+    r.line.receive("X");
+    EXPECT_NE(r.model.phase(), MlinkModel::Phase::UpData);
+    const std::string status = sj(u8"[MLINK] -転送OKサイン待機- 相手側から中止されました.");
+    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
+    r.advance(1000);
+    EXPECT_EQ(r.line.take(), ""); // no data went out
+}
+
+TEST_F(Upload, AFolderIsNoFileToUpload) {
+    std::filesystem::create_directories(r.dir.file("SUB"));
+    r.model.MUP("SUB");
+    r.advance(MlinkModel::kUploadPauseMs);
+    const std::string status = sj(u8"[MLINK] UP  <SUB> ファイルが存在しません.");
+    EXPECT_EQ(r.line.statuses, std::vector<std::string>{status});
+    EXPECT_EQ(r.line.errors, std::vector<std::string>{"stamped:" + status});
+    r.line.receive("M");
+    r.line.receive("M");
+    r.advance(1000);
+    EXPECT_EQ(r.line.take(), ""); // no header, no data
+    EXPECT_FALSE(r.model.visible());
+}

@@ -292,3 +292,78 @@ TEST(BoardModel, AVeryDeepReplyChainKeepsItsPrefixBounded) {
     const std::string& last = f.model.list().back().line;
     EXPECT_EQ(last.find("0060-"), 6u + 2 * BoardModel::kMaxDepth + 2);
 }
+
+TEST(BoardModel, DeletingAShortCopyLeavesALongerMessageThatStartsTheSame) {
+    // A message imported twice, once cut short: the short copy starts like the whole one.
+    Board f;
+    const base::Lines whole = message(7, "A", "26/12/01 10:00:00", "same", {"first", "second"});
+    const base::Lines cut = message(7, "A", "26/12/01 10:00:00", "same", {"first"});
+    const base::Lines after = message(8, "B", "26/12/02 10:00:00", "next");
+    f.write("MBOARD01.DAT", join({whole, cut, after}));
+    f.open(false, true, false);
+    ASSERT_EQ(f.model.list().size(), 3u);
+    f.model.ListBox1Click(1);
+    ASSERT_EQ(f.model.list()[1].seq, 2);
+    ASSERT_TRUE(f.model.deleteArticle());
+    EXPECT_EQ(base::readFile(f.file("MBOARD01.DAT")), base::joinLines(join({whole, after})));
+}
+
+TEST(BoardModel, RepliesGoBelowTheCopyOfTheirParentThatIsShownLast) {
+    {
+        SCOPED_TRACE("a later copy placed in the tree");
+        Board f;
+        f.write("MBOARD01.DAT", join({message(1, "A", "26/12/01 10:00:00", "A"),
+                                      message(2, "B", "26/12/02 10:00:00", reply(1, "B")),
+                                      message(3, "C", "26/12/03 10:00:00", "C"),
+                                      message(2, "B", "26/12/04 10:00:00", reply(3, "B again")),
+                                      message(4, "D", "26/12/05 10:00:00", reply(2, "D"))}));
+        f.open();
+        std::vector<int> seqs;
+        for (const auto& e : f.model.list())
+            seqs.push_back(e.seq);
+        // Message 4 answers article 2, whose second copy (under 3) stands lower.
+        EXPECT_EQ(seqs, (std::vector<int>{1, 2, 3, 4, 5}));
+        EXPECT_EQ(f.lines()[4], "*   5:    " + sj(u8"└") + head(4, "D") + "  Re:0002) D");
+    }
+    {
+        SCOPED_TRACE("replies to articles not on the board");
+        Board f;
+        f.write("MBOARD01.DAT", join({message(1, "A", "26/12/01 10:00:00", "root"),
+                                      message(2, "B", "26/12/02 10:00:00", reply(77, "x")),
+                                      message(3, "C", "26/12/03 10:00:00", reply(78, "y"))}));
+        f.open();
+        std::vector<int> seqs;
+        for (const auto& e : f.model.list())
+            seqs.push_back(e.seq);
+        // Each goes in at the top, so the newest stands highest.
+        EXPECT_EQ(seqs, (std::vector<int>{3, 2, 1}));
+    }
+    {
+        SCOPED_TRACE("two copies of an article inserted at the top");
+        Board f;
+        f.write("MBOARD01.DAT", join({message(5, "A", "26/12/01 10:00:00", reply(77, "x")),
+                                      message(5, "A", "26/12/02 10:00:00", reply(78, "x")),
+                                      message(6, "B", "26/12/03 10:00:00", reply(5, "z"))}));
+        f.open();
+        std::vector<int> seqs;
+        for (const auto& e : f.model.list())
+            seqs.push_back(e.seq);
+        // The second copy went in above the first, so the first is the lower one.
+        EXPECT_EQ(seqs, (std::vector<int>{2, 1, 3}));
+    }
+}
+
+TEST(BoardModel, BothBrowseFlagsTickedMeanNew) {
+    // Only a hand-edited settings file ticks both: the narrower mode wins.
+    Board f;
+    f.write("MBOARD01.DAT", join({message(1, "A", "26/12/01 10:00:00", "old"),
+                                  message(2, "B", "26/12/06 10:00:00", "new")}));
+    f.open(true, true);
+    EXPECT_EQ(f.model.mode(), BrowseMode::New);
+    EXPECT_EQ(f.marks(), "_*");
+    f.open(false, false);
+    EXPECT_EQ(f.model.mode(), BrowseMode::New);
+    f.open(false, true);
+    EXPECT_EQ(f.model.mode(), BrowseMode::All);
+    EXPECT_EQ(f.marks(), "**");
+}

@@ -1,0 +1,25 @@
+# Runs one fuzz target's replay with a temporary folder of its own and fails when the
+# target fails or leaves anything behind in that folder. The folder is in memory when it
+# can be (the targets rewrite files thousands of times) and is removed afterwards.
+#   cmake -DTARGET=<program> -DINPUTS=<a|b|...> -DNAME=<target name> -P ReplayClean.cmake
+string(REPLACE "|" ";" inputs "${INPUTS}")
+if(IS_DIRECTORY /dev/shm)
+    set(base /dev/shm)
+elseif(DEFINED ENV{TMPDIR} AND IS_DIRECTORY "$ENV{TMPDIR}")
+    set(base "$ENV{TMPDIR}")
+else()
+    set(base /tmp)
+endif()
+string(RANDOM LENGTH 8 tag)
+set(tmp "${base}/tarno-replay-${NAME}-${tag}")
+file(MAKE_DIRECTORY "${tmp}")
+set(ENV{TMPDIR} "${tmp}")
+execute_process(COMMAND "${TARGET}" ${inputs} RESULT_VARIABLE rc)
+file(GLOB left LIST_DIRECTORIES true "${tmp}/*" "${tmp}/.*")
+file(REMOVE_RECURSE "${tmp}")
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${TARGET} failed: ${rc}")
+endif()
+if(left)
+    message(FATAL_ERROR "left in the temporary folder: ${left}")
+endif()
