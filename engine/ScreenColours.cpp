@@ -7,28 +7,37 @@ namespace engine {
 
 namespace {
 
-// The numbers of an SGR parameter text; an empty field counts as 0.
-std::vector<int> sgrNumbers(std::string_view params) {
-    std::vector<int> out;
-    int n = 0;
-    for (char c : params) {
-        if (c >= '0' && c <= '9') {
-            n = std::min(n * 10 + (c - '0'), 100000);
-        } else {
-            out.push_back(n);
-            n = 0;
+// The numbers of an SGR parameter text (an empty field counts as 0), at most kMax of them;
+// no allocation, since a colouring host sends one with nearly every line.
+struct SgrNumbers {
+    static constexpr size_t kMax = 40;
+    int n[kMax];
+    size_t count = 0;
+
+    explicit SgrNumbers(std::string_view params) {
+        int v = 0;
+        for (char c : params) {
+            if (c >= '0' && c <= '9') {
+                v = std::min(v * 10 + (c - '0'), 100000);
+            } else {
+                push(v);
+                v = 0;
+            }
         }
+        push(v);
     }
-    out.push_back(n);
-    return out;
-}
+    void push(int v) {
+        if (count < kMax)
+            n[count++] = v;
+    }
+};
 
 } // namespace
 
 TextAttr applySgr(TextAttr a, std::string_view params) {
-    const std::vector<int> codes = sgrNumbers(params);
-    for (size_t i = 0; i < codes.size(); ++i) {
-        const int c = codes[i];
+    const SgrNumbers codes(params);
+    for (size_t i = 0; i < codes.count; ++i) {
+        const int c = codes.n[i];
         if (c == 0)
             a = TextAttr{};
         else if (c == 1)
@@ -51,8 +60,8 @@ TextAttr applySgr(TextAttr a, std::string_view params) {
             a.bg = static_cast<std::uint8_t>(1 + 8 + c - 100);
         else if (c == 49)
             a.bg = 0;
-        else if ((c == 38 || c == 48) && i + 1 < codes.size())
-            i += codes[i + 1] == 5 ? 2 : codes[i + 1] == 2 ? 4 : 1;
+        else if ((c == 38 || c == 48) && i + 1 < codes.count)
+            i += codes.n[i + 1] == 5 ? 2 : codes.n[i + 1] == 2 ? 4 : 1;
     }
     return a;
 }
