@@ -135,6 +135,8 @@ void VazevModel::AutoLoginClick() {
     linesSent_ = 0;
     writeStart_ = 0;
     lines_.assign(kLineCount, std::string());
+    escapes_.reset();
+    colours_.clear();
     readPointer_ = writePointer_ = 1;
     currentPosting_.clear();
     postingOpen_ = false;

@@ -22,6 +22,9 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+#include <vector>
+
 namespace engine {
 
 using ui::toQ;
@@ -31,11 +34,35 @@ namespace {
 constexpr int kColumn = 8;
 constexpr int kRow = 16;
 constexpr int kTopBar = 32;
+const QColor kScreenText = Qt::white;
+const QColor kScreenGround(0x80, 0x80, 0x80);
+
+// The 16 colours of a colouring host: black, red, green, yellow, blue, magenta, cyan and
+// white, then their bright forms.
+QColor paletteColour(int n) {
+    static const QRgb colours[16] = {0x000000, 0xaa0000, 0x00aa00, 0xaa5500, 0x0000aa, 0xaa00aa,
+                                     0x00aaaa, 0xaaaaaa, 0x555555, 0xff5555, 0x55ff55, 0xffff55,
+                                     0x5555ff, 0xff55ff, 0x55ffff, 0xffffff};
+    return QColor::fromRgb(colours[n & 15]);
+}
+
+// Text and background colour of an attribute: bold brightens a normal colour, reverse
+// swaps the two.
+std::pair<QColor, QColor> attrColours(const TextAttr& a) {
+    QColor fg = kScreenText;
+    if (a.fg)
+        fg = paletteColour(a.fg - 1 + (a.bold && a.fg <= 8 ? 8 : 0));
+    QColor bg = a.bg ? paletteColour(a.bg - 1) : kScreenGround;
+    if (a.reverse)
+        std::swap(fg, bg);
+    return {fg, bg};
+}
 } // namespace
 
-// The screen: rows of the line table drawn in the terminal font, white on grey, 8 pixels
-// a column and 16 a row; it takes the keyboard focus while the terminal is in use, so key
-// presses reach the host (the part the original "Dummy" edit played).
+// The screen: rows of the line table drawn in the terminal font, white on grey (or in the
+// colours the host gave the text), 8 pixels a column and 16 a row; it takes the keyboard
+// focus while the terminal is in use, so key presses reach the host (the part the
+// original "Dummy" edit played).
 class TVazevScreen : public QWidget {
 public:
     TVazevScreen(VazevModel& model, QWidget* parent) : QWidget(parent), model_(model) {
@@ -56,14 +83,14 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.fillRect(rect(), QColor(0x80, 0x80, 0x80));
+        p.fillRect(rect(), kScreenGround);
         p.setFont(font_);
-        p.setPen(Qt::white);
         const int wp = model_.WritePointer();
         int y = 0;
         int lastY = 0;
         for (int i = firstRow(); i <= wp; ++i, y += kRow) {
-            drawRow(p, VazevModel::rowText(model_.line(i)), y);
+            drawRow(p, VazevModel::rowText(model_.line(i)), model_.line(i).size(),
+                    model_.colours().runs(i), y);
             lastY = y;
         }
         if (cursor_ && hasFocus()) {
@@ -109,13 +136,25 @@ protected:
 
 private:
     // Each byte has its column, so a Japanese character always takes two whatever the
-    // font's own widths are.
-    void drawRow(QPainter& p, const std::string& row, int y) {
+    // font's own widths are. A character takes the attribute of the run it starts in; the
+    // blanks after the line's end stay on the screen's own ground.
+    void drawRow(QPainter& p, const std::string& row, size_t length,
+                 const std::vector<ScreenColours::Run>& runs, int y) {
         const int base = y + kRow - 3;
+        size_t run = 0;
         for (size_t i = 0; i < row.size();) {
             size_t n = base::isLeadByte(row[i]) && i + 1 < row.size() ? 2 : 1;
-            if (row[i] != ' ')
-                p.drawText(static_cast<int>(i) * kColumn, base, toQ(row.substr(i, n)));
+            while (run + 1 < runs.size() && runs[run + 1].offset <= i)
+                ++run;
+            auto [fg, bg] = i < length ? attrColours(runs[run].attr)
+                                       : std::pair<QColor, QColor>{kScreenText, kScreenGround};
+            const int x = static_cast<int>(i) * kColumn;
+            if (bg != kScreenGround)
+                p.fillRect(x, y, static_cast<int>(n) * kColumn, kRow, bg);
+            if (row[i] != ' ') {
+                p.setPen(fg);
+                p.drawText(x, base, toQ(row.substr(i, n)));
+            }
             i += n;
         }
     }

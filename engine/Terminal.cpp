@@ -53,13 +53,29 @@ void VazevModel::receiveAsText(std::string_view bytes) {
     terminalBytes(bytes);
 }
 
-// Terminal mode: printable bytes build the line at WritePointer, CR completes it, BS takes
-// back one byte, every other control byte is dropped. Only what changes the received text
-// is a sign of life for the watchdog: a printable byte, a BS that removes one, a CR that
-// ends a line with text. Keep-alive bytes (a BEL, a NUL, empty lines) from a host or a
-// line that is stuck must not hold a run open for ever. When a step at a CR hands the line
-// to a transfer, the rest of the notification goes where the new mode sends it.
+// Terminal mode: escape sequences are taken out whole (colour changes go to the screen's
+// colours, beside the lines), and what remains goes to the line builder. When a step at a
+// CR hands the line to a transfer, the rest of the notification goes where the new mode
+// sends it, untouched.
 void VazevModel::terminalBytes(std::string_view bytes) {
+    const size_t used = escapes_.feed(
+        bytes, [this](std::string_view text) { return terminalText(text); },
+        [this](std::string_view params) {
+            colours_.sgr(writePointer_, lines_[static_cast<size_t>(writePointer_)].size(), params);
+        });
+    if (used < bytes.size())
+        Comm1CommReceive(bytes.substr(used));
+    if (view_)
+        view_->redraw();
+}
+
+// Printable bytes build the line at WritePointer, CR completes it, BS takes back one byte,
+// every other control byte is dropped. Only what changes the received text is a sign of
+// life for the watchdog: a printable byte, a BS that removes one, a CR that ends a line
+// with text. Keep-alive bytes (a BEL, a NUL, empty lines) from a host or a line that is
+// stuck must not hold a run open for ever.
+// Returns EscapeFilter::kGoOn, or how many bytes were used when a CR switched the mode.
+size_t VazevModel::terminalText(std::string_view bytes) {
     const char* p = bytes.data();
     const char* end = p + bytes.size();
     while (p < end) {
@@ -77,20 +93,18 @@ void VazevModel::terminalBytes(std::string_view bytes) {
             if (!lines_[static_cast<size_t>(writePointer_)].empty())
                 idleTicks_ = 0;
             completeLine();
-            if (receiveMode_ != 0 && p < end) {
-                Comm1CommReceive(std::string_view(p, static_cast<size_t>(end - p)));
-                break;
-            }
+            if (receiveMode_ != 0)
+                return static_cast<size_t>(p - bytes.data());
         } else if (c == '\b') {
             std::string& l = lines_[static_cast<size_t>(writePointer_)];
             if (!l.empty()) {
                 l.pop_back();
                 idleTicks_ = 0;
+                colours_.takenBack(writePointer_, l.size());
             }
         }
     }
-    if (view_)
-        view_->redraw();
+    return EscapeFilter::kGoOn;
 }
 
 void VazevModel::completeLine() {

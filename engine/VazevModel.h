@@ -21,7 +21,9 @@
 #include "base/ErrorLog.h"
 #include "base/EventLoop.h"
 #include "engine/EnginePort.h"
+#include "engine/EscapeFilter.h"
 #include "engine/RunHost.h"
+#include "engine/ScreenColours.h"
 #include "engine/TerminalView.h"
 #include "engine/Transfer.h"
 #include "macro/MacroModel.h"
@@ -121,6 +123,8 @@ public:
     // the number of commands.
     std::string countersText() const;
     bool cursorPhase() const { return cursorPhase_; }
+    // The colours of the received text (the lines themselves stay plain).
+    const ScreenColours& colours() const { return colours_; }
 
     // ---- Keyboard ----
     // "キー入力禁止" (checked by default, and again on every show).
@@ -186,6 +190,7 @@ private:
 
     // receive path
     void terminalBytes(std::string_view bytes);
+    size_t terminalText(std::string_view bytes);
     void completeLine();
     void ringPut(std::string_view bytes);
     void tableFull();
@@ -273,6 +278,8 @@ private:
 
     // terminal
     std::vector<std::string> lines_;
+    EscapeFilter escapes_;
+    ScreenColours colours_;
     int writePointer_ = 1;
     int readPointer_ = 1;
     int receiveMode_ = 0;

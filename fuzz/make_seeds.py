@@ -5,6 +5,7 @@ starting copies and sessions with the simulated host (tarno-hostsim --record).
     fuzz/make_seeds.py BUILD/sim/tarno-hostsim
 """
 import os
+import random
 import re
 import subprocess
 import sys
@@ -89,6 +90,12 @@ def receive_input(chunks):
             part = data[i:i + 255]
             out += bytes([mode, len(part)]) + part
     return bytes(out)
+
+
+def coloured_input(seed, size):
+    """An input of the coloured-text form: its first byte 2, then descriptions of text and
+    escape sequences (any bytes describe something)."""
+    return bytes([2]) + random.Random(seed).randbytes(size)
 
 
 def mlink_input(steps):
@@ -184,11 +191,15 @@ def hostsim_sessions(hostsim):
         "boards": ["", "TARNO001", "tarno", "", "N", "", "N", "B", "1", "", "", "0", "FN", "", "0", "M", "Q"],
         "bad_login": ["", "NOBODY", "wrong", "TARNO001", "x", "", "Q"],
     }
+    # The same session from a host that colours its text.
+    coloured = {"coloured_mail_read_quit"}
+    scripts["coloured_mail_read_quit"] = scripts["mail_read_quit"]
     outs = {}
     for name, lines in scripts.items():
         with tempfile.TemporaryDirectory() as tmp:
             rec = os.path.join(tmp, "rec.txt")
-            p = subprocess.Popen([hostsim, "--direct", "--once", "--record", rec],
+            extra = ["--colour"] if name in coloured else []
+            p = subprocess.Popen([hostsim, "--direct", "--once", "--record", rec] + extra,
                                  stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL)
             for l in lines:
@@ -232,6 +243,8 @@ def main():
         put("autopilot", "hostsim_" + name, autopilot_input(login, ev))
         put("terminal_receive", "hostsim_" + name, receive_input([(0, host), (1, host[:200]), (2, host[:100]), (3, b"x" * 50)]))
         put("telnet", "hostsim_" + name, bytes([255, 0, 0, 0]) + host[:255])
+    for seed in range(3):
+        put("terminal_receive", "coloured_text_%d" % seed, coloured_input(seed, 400 + 300 * seed))
     data = os.path.join(ROOT, "data")
     put("netmac", "template", open(os.path.join(data, "NET.MAC"), "rb").read())
     put("netlist", "starting_copy", open(os.path.join(data, "NETLIST.NEW"), "rb").read() + b"\0\0\x01\x05")

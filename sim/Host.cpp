@@ -4,6 +4,7 @@
 
 #include "base/Sjis.h"
 #include "base/Text.h"
+#include "sim/HostColour.h"
 #include "sim/HostText.h"
 
 #include <algorithm>
@@ -151,7 +152,7 @@ void Host::lineEntered(const std::string& line) {
     }
 }
 
-void Host::ask(const std::string& prompt, Answer answer) {
+void Host::ask(const std::string& prompt, Answer answer, bool loginPrompt) {
     if (!live_)
         return;
     if (!typeAhead_.empty()) {
@@ -160,7 +161,8 @@ void Host::ask(const std::string& prompt, Answer answer) {
         answer(token);
         return;
     }
-    out_.text(prompt);
+    out_.text(loginPrompt ? colour::loginPrompt(prompt, options_.colour)
+                          : colour::prompt(prompt, options_.colour));
     input_ = Input::Line;
     pending_ = std::move(answer);
 }
@@ -169,7 +171,7 @@ void Host::askSecret(const std::string& prompt, Answer answer) {
     if (!live_)
         return;
     typeAhead_.clear();
-    out_.text(prompt);
+    out_.text(colour::loginPrompt(prompt, options_.colour));
     input_ = Input::Secret;
     pending_ = std::move(answer);
 }
@@ -189,6 +191,14 @@ void Host::flushTypeAhead() {
 
 void Host::say(const std::string& line) {
     out_.text(line + "\r\n");
+}
+
+void Host::sayHeading(const std::string& line) {
+    say(colour::heading(line, options_.colour));
+}
+
+void Host::sayHeader(const std::string& line) {
+    say(colour::header(line, options_.colour));
 }
 
 void Host::later(int ms, std::function<void()> fn, bool discardInput) {
@@ -276,22 +286,25 @@ void Host::login() {
 }
 
 void Host::askLogin() {
-    ask("User ID  = ", [this](const std::string& id) {
-        askSecret("Password = ", [this, id](const std::string& password) {
-            if (upperAscii(base::trim(id)) == upperAscii(data_.user.id) &&
-                password == data_.user.password) {
-                loggedIn();
-                return;
-            }
-            say(sj(u8"IDまたはパスワードが違います。"));
-            if (++loginTries_ >= kLoginTries) {
-                say(sj(u8"接続を終了します。"));
-                dropLine();
-                return;
-            }
-            askLogin();
-        });
-    });
+    ask(
+        "User ID  = ",
+        [this](const std::string& id) {
+            askSecret("Password = ", [this, id](const std::string& password) {
+                if (upperAscii(base::trim(id)) == upperAscii(data_.user.id) &&
+                    password == data_.user.password) {
+                    loggedIn();
+                    return;
+                }
+                say(sj(u8"IDまたはパスワードが違います。"));
+                if (++loginTries_ >= kLoginTries) {
+                    say(sj(u8"接続を終了します。"));
+                    dropLine();
+                    return;
+                }
+                askLogin();
+            });
+        },
+        true);
 }
 
 void Host::loggedIn() {
@@ -299,6 +312,7 @@ void Host::loggedIn() {
     loginMs_ = loop_.nowMs();
     previousLogin_ = data_.user.lastLogin;
     data_.user.lastLogin = loop_.localNow();
+    out_.text(colour::clearScreen(options_.colour));
     say("");
     say(sj(u8"ようこそ ") + data_.user.handle + sj(u8" さん。"));
     say(sj(u8"前回のログイン: ") + hostDateTime(previousLogin_));
@@ -322,7 +336,7 @@ void Host::nextMail() {
 
 void Host::showMail() {
     const Mail& m = data_.mail[mailCursor_];
-    say(text::mailFrom(m.from, data_.handleOf(m.from)));
+    sayHeader(text::mailFrom(m.from, data_.handleOf(m.from)));
     say(text::mailTime(m.date));
     say(text::mailSubject(m.subject));
     for (const std::string& line : m.body)

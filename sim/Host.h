@@ -61,11 +61,16 @@ private:
     // Input and prompting (Host.cpp).
     void byte(char c);
     void lineEntered(const std::string& line);
-    void ask(const std::string& prompt, Answer answer);
+    // Prints the prompt (in the login colour when `loginPrompt` and the host colours its
+    // text) unless type-ahead answers it, then hands the next input line to `answer`.
+    void ask(const std::string& prompt, Answer answer, bool loginPrompt = false);
     void askSecret(const std::string& prompt, Answer answer);
     void readText(TextDone done);
     void flushTypeAhead();
     void say(const std::string& line);
+    // A heading or a message header line, coloured when the host colours its text.
+    void sayHeading(const std::string& line);
+    void sayHeader(const std::string& line);
     // Holds the dialogue for `ms`, then runs fn. Input arriving meanwhile is kept for after
     // the pause, or thrown away when `discardInput` (as after a failed transfer).
     void later(int ms, std::function<void()> fn, bool discardInput = false);

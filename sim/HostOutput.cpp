@@ -7,8 +7,9 @@ namespace sim {
 namespace {
 
 // What the noise inserts, in turn: bell, NUL, a lone ESC, form feed, a character taken
-// back with a backspace, LF. A terminal that drops control bytes and honours backspace
-// sees the text unchanged.
+// back with a backspace, LF. A terminal that drops control bytes, takes escape sequences
+// out and honours backspace sees the text unchanged: the lone ESC waits for a byte that
+// cannot continue it into a sequence.
 using namespace std::string_view_literals;
 constexpr std::string_view kNoise[] = {"\x07"sv, "\0"sv, "\x1b"sv, "\x0c"sv, "x\b"sv, "\n"sv};
 constexpr unsigned kNoiseEvery = 5;
@@ -35,12 +36,27 @@ void HostOutput::binary(std::string_view bytes) {
     enqueue(std::string(bytes), 0);
 }
 
+// True when ESC then `c` is no escape sequence: the ESC alone is dropped, `c` stays.
+static bool endsALoneEsc(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return !(u >= 0x40 && u <= 0x5f) && c != '(' && c != ')' && c != '\x1b';
+}
+
 std::string HostOutput::addNoise(std::string_view bytes) {
     std::string out;
+    bool escDue = false;
     for (char c : bytes) {
+        if (escDue && endsALoneEsc(c)) {
+            out += '\x1b';
+            escDue = false;
+        }
         out += c;
         if (++noiseCount_ % kNoiseEvery == 0) {
-            out += kNoise[(noiseCount_ / kNoiseEvery) % std::size(kNoise)];
+            std::string_view noise = kNoise[(noiseCount_ / kNoiseEvery) % std::size(kNoise)];
+            if (noise == "\x1b"sv)
+                escDue = true;
+            else
+                out += noise;
         }
     }
     return out;

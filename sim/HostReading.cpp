@@ -27,7 +27,7 @@ bool isEnd(const std::string& answer) {
 } // namespace
 
 void Host::printArticle(const MessageBoard& b, const Article& a) {
-    say(text::messageHeader(a.number, a.author, data_.handleOf(a.author)));
+    sayHeader(text::messageHeader(a.number, a.author, data_.handleOf(a.author)));
     say(text::messageTime(a, b));
     say(text::messageSubject(a));
     for (const std::string& line : a.body)
@@ -44,7 +44,7 @@ void Host::newMessages() {
                 fresh.push_back(&a);
         if (fresh.empty())
             continue;
-        say(text::newMessagesHeading(b, static_cast<int>(fresh.size())));
+        sayHeading(text::newMessagesHeading(b, static_cast<int>(fresh.size())));
         for (const Article* a : fresh)
             printArticle(b, *a);
         total += static_cast<int>(fresh.size());
@@ -57,7 +57,7 @@ void Host::newMessages() {
 }
 
 void Host::newFiles() {
-    say(text::newFilesHeading(previousLogin_));
+    sayHeading(text::newFilesHeading(previousLogin_));
     bool any = false;
     for (const FileBoard& b : data_.fileBoards) {
         bool heading = false;
@@ -65,7 +65,7 @@ void Host::newFiles() {
             if (earlier(f.date, previousLogin_))
                 continue;
             if (!heading)
-                say(text::newFilesBoardHeading(b));
+                sayHeading(text::newFilesBoardHeading(b));
             heading = any = true;
             say(text::fileListLine(f));
         }
@@ -77,7 +77,7 @@ void Host::newFiles() {
 }
 
 void Host::printBoardList(bool fileBoards) {
-    say(text::boardListHeading(fileBoards));
+    sayHeading(text::boardListHeading(fileBoards));
     if (fileBoards) {
         for (const FileBoard& b : data_.fileBoards)
             say(text::boardListLine(b.number, b.name, b.title));
@@ -116,7 +116,7 @@ void Host::boardMenu(MessageBoard& b) {
         } else if (a == "L") {
             ask(sj(u8"開始番号>"), [this, &b](const std::string& from) {
                 int first = std::max(1, base::strToIntDef(base::trim(from), 1));
-                say(text::listHeading(false, b.number, b.name, first));
+                sayHeading(text::listHeading(false, b.number, b.name, first));
                 bool any = false;
                 for (const Article& art : b.articles) {
                     if (art.number < first)
@@ -203,7 +203,7 @@ void Host::fileMenu(FileBoard& b) {
         } else if (a == "L") {
             ask(sj(u8"開始番号>"), [this, &b](const std::string& from) {
                 int first = std::max(1, base::strToIntDef(base::trim(from), 1));
-                say(text::listHeading(true, b.number, b.name, first));
+                sayHeading(text::listHeading(true, b.number, b.name, first));
                 bool any = false;
                 for (const HostFile& f : b.files) {
                     if (f.number < first)
@@ -292,7 +292,7 @@ void Host::download(FileBoard& b, int number) {
 void Host::members() {
     ask(text::memberPrompt(), [this](const std::string& prefix) {
         std::string key = upperAscii(base::trim(prefix));
-        say(text::memberHeading());
+        sayHeading(text::memberHeading());
         say(text::memberColumns());
         say(text::memberRuler());
         int shown = 0;
@@ -332,7 +332,7 @@ void Host::flood(const char* where) {
         // Boards no two-digit number holds, an article number past 9999, a line of
         // 100,000 bytes, then filler lines.
         for (int section : {100, 250}) {
-            say(text::messageHeader(12345, "FLOOD", ""));
+            sayHeader(text::messageHeader(12345, "FLOOD", ""));
             say("Time: " + hostDateTime(now) + "  Section " + std::to_string(section) + ": FLOOD");
             say("Subj: flood");
         }

@@ -73,6 +73,10 @@ struct HostOptions {
     // 9999, list numbers above 999) and one line of 100,000 bytes.
     int floodLines = 0;
 
+    // A host that colours its text: prompts, headings and the login prompts come wrapped in
+    // ANSI escape sequences, and the screen is cleared after the login.
+    bool colour = false;
+
     int bannerDelayMs = 500;         // carrier up to the banner
     int idleLogoutMs = 300000;       // no input this long ends the session
     int hangUpDelayMs = 1000;        // goodbye to dropping the line

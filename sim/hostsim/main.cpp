@@ -70,6 +70,8 @@ Host misbehaviour:
   --flood LINES          the new-message read and the lists add LINES filler lines and
                          entries beyond any terminal table
   --idle-logout MS       end a session after MS without input (default 300000)
+  --colour               colour prompts, headings and the login prompts with ANSI escape
+                         sequences, and clear the screen after the login
 )";
 
 // The demo data set: beside an installed program (../share/tarno/data/demo), else the
@@ -220,6 +222,8 @@ Config parse(int argc, char** argv) {
             h.floodLines = intArg(opt, value());
         } else if (opt == "--idle-logout") {
             h.idleLogoutMs = intArg(opt, value());
+        } else if (opt == "--colour" || opt == "--color") {
+            h.colour = true;
         } else {
             usage("unknown option " + opt);
         }

@@ -19,7 +19,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <regex>
 
 namespace {
 
@@ -409,6 +411,48 @@ TEST(HeadlessRun, AnImportThatFailsAtTheEndHasItsOwnExitStatus) {
     EXPECT_EQ(r.run(), 3) << r.out;
     EXPECT_NE(r.err.find("could not be saved"), std::string::npos) << r.err;
     EXPECT_TRUE(base::fileExists(r.data + "/VESPARI.LOG"));
+}
+
+// A host that colours its text, over TCP in real time: the run does what it does with the
+// uncoloured host, and leaves the same NET.MAC, downloads and store files.
+TEST(HeadlessRun, AColouringHostGetsTheUncolouredRun) {
+    const auto runWith = [](HeadlessRun& r, std::vector<std::string> hostOptions) {
+        r.setUp(
+            "0312345678",
+            commands({"RES :1#2", sj(u8"お返事です。"), "//", "NEWW :2#" + sj(u8"試験の書き込み"),
+                      sj(u8"本文の一行目"), "//", "MAIL :TARNO002#" + sj(u8"ごあいさつ"),
+                      sj(u8"こんにちは"), "//", "MLISTDOWN :1#0", "MDOWN :2#1", "FDOWN :1#2"}));
+        r.startHost(false, std::move(hostOptions));
+        return r.run();
+    };
+    // What the run left in the data folder, but for what names the line, the process or
+    // the time (the articles posted carry the minute they were posted at).
+    const auto files = [](const HeadlessRun& r) {
+        std::map<std::string, std::string> out;
+        const std::regex minute("[0-9][0-9]:[0-9][0-9]");
+        for (const auto& e : std::filesystem::recursive_directory_iterator(r.data)) {
+            const std::string name = std::filesystem::relative(e.path(), r.data).string();
+            if (e.is_regular_file() && name != "COMPORTS.DAT" && name != "TARNO.LCK" &&
+                !base::endsWith(name, ".LOG"))
+                out[name] = std::regex_replace(base::readFile(e.path().string()), minute, "hh:mm");
+        }
+        return out;
+    };
+    // The record's items, before its timed transcript.
+    const auto items = [](const std::string& record) {
+        return record.substr(0, record.find("TRANSCRIPT\r\n"));
+    };
+    HeadlessRun plain, coloured;
+    ASSERT_EQ(runWith(plain, {}), 0) << plain.err << plain.out;
+    ASSERT_EQ(runWith(coloured, {"--colour"}), 0) << coloured.err << coloured.out;
+    const std::string record = coloured.hostRecord();
+    ASSERT_NE(record.find("\\x1B[2J"), std::string::npos) << "the host coloured its text";
+    EXPECT_EQ(items(record), items(plain.hostRecord()));
+    EXPECT_EQ(coloured.netMac(), plain.netMac());
+    const auto colouredFiles = files(coloured);
+    EXPECT_EQ(colouredFiles, files(plain));
+    EXPECT_EQ(colouredFiles.count("DOWNLOAD/TOOL.LZH"), 1u);
+    EXPECT_EQ(coloured.fileSize("ERROR.LOG"), plain.fileSize("ERROR.LOG"));
 }
 
 } // namespace

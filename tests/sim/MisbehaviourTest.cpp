@@ -82,6 +82,17 @@ TEST(Noise, StrayControlBytesAndBackspacesLeaveTheScreenUnchanged) {
     EXPECT_NE(noisy.find(std::string("\0", 1)), std::string::npos);
     EXPECT_NE(noisy.find("x\b"), std::string::npos);
     EXPECT_EQ(screenLines(noisy), screenLines(clean));
+    // The stray ESCs stay alone: none is followed by a byte that would make it a sequence
+    // (which a terminal takes out together with that byte).
+    int escapes = 0;
+    for (size_t at = noisy.find('\x1b'); at != std::string::npos; at = noisy.find('\x1b', at + 1)) {
+        ++escapes;
+        ASSERT_LT(at + 1, noisy.size());
+        const unsigned char next = static_cast<unsigned char>(noisy[at + 1]);
+        EXPECT_FALSE((next >= 0x40 && next <= 0x5f) || next == '(' || next == ')' || next == 0x1b)
+            << "at " << at;
+    }
+    EXPECT_GT(escapes, 0);
 }
 
 TEST(Flood, OutputBeyondEveryTableOfTheTerminal) {

@@ -45,6 +45,25 @@ TEST_F(TerminalWindow, ShowsReceivedTextOnTheScreen) {
     EXPECT_TRUE(white);
 }
 
+TEST_F(TerminalWindow, ShowsTheHostsColoursAndKeepsTheBackViewPlain) {
+    h.receive("\x1b[41mAB\x1b[0mC\x1b[1;33;44mD\x1b[7mE\x1b[m\r\nnext");
+    QWidget* screen = child<QWidget>("Screen");
+    ASSERT_NE(screen, nullptr);
+    const QImage img = screen->grab().toImage();
+    // The bottom-left pixel of each cell of the first row shows its background.
+    auto ground = [&](int column) { return img.pixelColor(column * 8, 15); };
+    EXPECT_EQ(ground(0), QColor(0xaa, 0x00, 0x00));
+    EXPECT_EQ(ground(1), QColor(0xaa, 0x00, 0x00));
+    EXPECT_EQ(ground(2), QColor(0x80, 0x80, 0x80));
+    EXPECT_EQ(ground(3), QColor(0x00, 0x00, 0xaa));
+    EXPECT_EQ(ground(4), QColor(0xff, 0xff, 0x55)); // reversed: the bright yellow text colour
+    EXPECT_EQ(ground(5), QColor(0x80, 0x80, 0x80)); // after the line's end
+    EXPECT_EQ(h.model.line(1), "ABCDE");
+    auto* scroll = child<QCheckBox>("Scroll");
+    scroll->setChecked(true);
+    EXPECT_EQ(form.backViewText(), "\nABCDE\n");
+}
+
 TEST_F(TerminalWindow, StatusAndCountersFollowTheEngine) {
     h.ticks(1);
     EXPECT_EQ(form.countersText(), QString("0WP1,RP1,MP0/4"));
