@@ -3,7 +3,10 @@
 // modem lines.
 #include "comm/Device.h"
 
+#include "base/Sjis.h"
+
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -34,9 +37,6 @@ ssize_t Device::writeSome(const char* data, size_t count) {
 
 namespace {
 
-// How long one address may take to answer a connect before the next is tried.
-constexpr int kConnectTimeoutMs = 10'000;
-
 class SocketDevice : public Device {
 public:
     using Device::Device;
@@ -60,24 +60,39 @@ bool splitHostPort(const std::string& text, std::string& host, std::string& port
     return !host.empty() && port.size() <= 5 && std::stoi(port) >= 1 && std::stoi(port) <= 65535;
 }
 
-// A non-blocking connect with a bounded wait; the connected descriptor, or -1.
-int connectOne(const addrinfo& ai) {
+struct Cancelled {};
+
+// A non-blocking connect with a bounded wait; the connected descriptor, or -1 with `error`
+// set (ETIMEDOUT when the peer never answered). Throws Cancelled once `cancelFd` is readable.
+int connectOne(const addrinfo& ai, int cancelFd, int timeoutMs, int& error) {
     int fd = ::socket(ai.ai_family, ai.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai.ai_protocol);
-    if (fd < 0)
+    if (fd < 0) {
+        error = errno;
         return -1;
+    }
     if (::connect(fd, ai.ai_addr, ai.ai_addrlen) != 0) {
         if (errno != EINPROGRESS) {
+            error = errno;
             ::close(fd);
             return -1;
         }
-        pollfd p{fd, POLLOUT, 0};
-        int error = 0;
-        socklen_t len = sizeof error;
+        pollfd p[2] = {{fd, POLLOUT, 0}, {cancelFd, POLLIN, 0}};
         int ready;
         do {
-            ready = ::poll(&p, 1, kConnectTimeoutMs);
+            ready = ::poll(p, 2, timeoutMs);
         } while (ready < 0 && errno == EINTR);
-        if (ready != 1 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) {
+        if (p[1].revents & POLLIN) {
+            ::close(fd);
+            throw Cancelled{};
+        }
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        if (ready == 0)
+            soError = ETIMEDOUT;
+        else if (ready < 0 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) != 0)
+            soError = errno;
+        if (soError != 0) {
+            error = soError;
             ::close(fd);
             return -1;
         }
@@ -88,24 +103,49 @@ int connectOne(const addrinfo& ai) {
     return fd;
 }
 
+// The reason for a connection to `hostPort` that failed with `error`.
+std::string connectFailure(const std::string& hostPort, int error, int timeoutMs) {
+    using base::sj;
+    switch (error) {
+    case ECONNREFUSED:
+        return hostPort + sj(u8": 接続を拒否されました (ポート番号とホストが動いているかを確かめてください)");
+    case ETIMEDOUT:
+        return hostPort + ": " + std::to_string(timeoutMs / 1000) +
+               sj(u8" 秒待っても応答がありません (接続がタイムアウトしました)");
+    case EHOSTUNREACH:
+    case ENETUNREACH:
+    case ENETDOWN:
+        return hostPort + sj(u8": ホストに到達できません (ネットワークの接続を確かめてください)");
+    default:
+        return hostPort + ": " + std::strerror(error);
+    }
+}
+
 } // namespace
 
-int connectTcp(const std::string& hostPort) {
+int connectTcp(const std::string& hostPort, int cancelFd, int timeoutMs) {
+    using base::sj;
     std::string host, port;
     if (!splitHostPort(hostPort, host, port))
-        throw ECommOpenError(-1);
+        throw ECommOpenError(-1, hostPort + sj(u8": 「ホスト名:ポート番号」の形ではありません"));
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
-    if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &list) != 0)
+    if (const int rc = ::getaddrinfo(host.c_str(), port.c_str(), &hints, &list); rc != 0)
+        throw ECommOpenError(-1, host + sj(u8": ホスト名を解決できません (") + ::gai_strerror(rc) +
+                                     ")");
+    int fd = -1, error = ECONNREFUSED;
+    try {
+        for (addrinfo* ai = list; ai && fd < 0; ai = ai->ai_next)
+            fd = connectOne(*ai, cancelFd, timeoutMs, error);
+    } catch (const Cancelled&) {
+        ::freeaddrinfo(list);
         throw ECommOpenError(-1);
-    int fd = -1;
-    for (addrinfo* ai = list; ai && fd < 0; ai = ai->ai_next)
-        fd = connectOne(*ai);
+    }
     ::freeaddrinfo(list);
     if (fd < 0)
-        throw ECommOpenError(-1);
+        throw ECommOpenError(-1, connectFailure(hostPort, error, timeoutMs));
     return fd;
 }
 

@@ -35,6 +35,33 @@ void LineState::reportCarrier(bool on) {
     wake();
 }
 
+bool LineState::flushTx(Device& device) {
+    std::lock_guard<std::mutex> lock(txMutex);
+    size_t sent = 0;
+    bool ok = true;
+    while (sent < tx.size()) {
+        const ssize_t n = device.writeSome(tx.data() + sent, tx.size() - sent);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        writeError = n < 0 ? errno : EIO;
+        ok = false;
+        sent = tx.size();
+    }
+    tx.erase(0, sent);
+    return ok;
+}
+
+size_t LineState::txQueued() {
+    std::lock_guard<std::mutex> lock(txMutex);
+    return tx.size();
+}
+
 TCommEventMask modemLineEvents(int before, int after) {
     const int changed = before ^ after;
     TCommEventMask events;
@@ -118,8 +145,9 @@ void TCommWatch::run() {
             timed = (lines_ && !hungUp) || state_->transmitWatch;
             owes = !hungUp && device_.owesOutput();
         }
+        const bool sending = !hungUp && state_->txQueued() > 0;
         const short wanted =
-            static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes ? POLLOUT : 0));
+            static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes || sending ? POLLOUT : 0));
         pollfd fds[2] = {{state_->wakeFd, POLLIN, 0}, {wanted ? device_.fd() : -1, wanted, 0}};
         if (::poll(fds, 2, timed ? kLinePollMs : -1) < 0 && errno != EINTR)
             return; // cannot happen with valid descriptors; better silent than spinning
@@ -131,6 +159,10 @@ void TCommWatch::run() {
         // the read below finds.
         if (owes && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)))
             device_.flushOutput();
+        // The queue goes out behind what the device owes (a telnet line refuses new bytes
+        // until then). A refusal for good is the writer's to report: the next write throws.
+        if (sending && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)))
+            state_->flushTx(device_);
 
         // Read whenever the descriptor is watched, not only when poll said so: an
         // out-of-band carrier change must not overtake bytes sent before it. A descriptor
@@ -162,9 +194,10 @@ void TCommWatch::run() {
                 events += evRlsd;
             }
             if (lost && !state_->hungUp) {
+                // A device that went away is a lost line even where the carrier read low all
+                // along: the handler learns of it from the same carrier notification.
                 state_->hungUp = true;
-                if (state_->carrier)
-                    events += evRlsd;
+                events += evRlsd;
                 state_->carrier = false;
                 state_->carrierChanged = false;
             }
@@ -172,7 +205,8 @@ void TCommWatch::run() {
                 state_->receivePending = true;
                 postReceive = true;
             }
-            if (state_->transmitWatch && (state_->hungUp || device_.outQueue() == 0)) {
+            if (state_->transmitWatch &&
+                (state_->hungUp || (device_.outQueue() == 0 && state_->txQueued() == 0))) {
                 state_->transmitWatch = false;
                 postTransmit = state_->eventMask.contains(evTxempty);
             }

@@ -176,6 +176,7 @@ struct Port {
         ::unsetenv("TARNO_COM1");
         base::replaceLines(dir.file("COMPORTS.DAT"), {device});
         comm.setComPortsFolder(dir.path());
+        comm.setLockFolder(dir.path()); // the lock files of a test stay in its own folder
     }
     testing_support::TempDir dir;
     CountingLoop loop;
