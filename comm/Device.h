@@ -25,7 +25,14 @@ public:
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
 
-    int fd() const { return fd_; }
+    // The descriptor to watch; -1 while a connection is still being made.
+    virtual int fd() const { return fd_; }
+    // True until a device opened in the background has finished connecting (see
+    // openInBackground).
+    virtual bool connectPending() const { return false; }
+    // Makes the connection; called once, on the watcher thread. Throws ECommOpenError with
+    // the reason when it fails, or with an empty reason once `cancelFd` became readable.
+    virtual void finishConnect(int cancelFd) { (void)cancelFd; }
 
     // Applies the chosen fields of `settings`; false when the device refused them. Streams
     // have no line settings and accept everything.
@@ -90,6 +97,14 @@ std::unique_ptr<Device> openTcp(const std::string& hostPort);
 // A telnet connection to "HOST:PORT" (see connectTcp and TelnetCodec): the client's option
 // requests go out at once.
 std::unique_ptr<Device> openTelnet(const std::string& hostPort);
+// The telnet device over a connected socket, which it owns.
+std::unique_ptr<Device> telnetOnSocket(int fd);
+
+// A TCP (`telnet` false) or telnet connection to "HOST:PORT" that is made later, by
+// finishConnect on the watcher thread, so that neither the name lookup nor the connect holds
+// up the caller. Until then it has no descriptor, takes no bytes (writeSome gives EAGAIN)
+// and owes nothing.
+std::unique_ptr<Device> openInBackground(const std::string& hostPort, bool telnet);
 
 // A connected pair of stream sockets: the device end and the far end's descriptor, which
 // the caller hands on. Throws ECommOpenError(-1) when the pair cannot be made.

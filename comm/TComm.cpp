@@ -22,8 +22,8 @@ ECommError ECommError::tooLong() {
 }
 
 ECommOpenError::ECommOpenError(std::int32_t code, std::string reason)
-    : ECommError(base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(code)),
-      ErrorCode(code), Reason(std::move(reason)) {}
+    : ECommError(base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(code)), ErrorCode(code),
+      Reason(std::move(reason)) {}
 
 ECommReadWriteError::ECommReadWriteError(std::int32_t code)
     : ECommError(base::sj(u8"入出力エラー ErrorCode = ") + std::to_string(code)), ErrorCode(code) {}
@@ -100,13 +100,15 @@ void TComm::openDevice(const std::string& device, int& simEnd) {
         modemLines_ = false;
         return;
     }
+    // A network line connects in the background: the name lookup and the connect may take
+    // seconds, and the loop's thread must not wait for them.
     if (device.rfind("tcp:", 0) == 0) {
-        device_ = openTcp(device.substr(4));
+        device_ = openInBackground(device.substr(4), false);
         modemLines_ = false;
         return;
     }
     if (device.rfind("telnet:", 0) == 0) {
-        device_ = openTelnet(device.substr(7));
+        device_ = openInBackground(device.substr(7), true);
         modemLines_ = false;
         networkLine_ = true;
         return;
@@ -135,6 +137,8 @@ void TComm::Open() {
     device_->purge();
     if (auto lines = device_->modemLines())
         state->carrier = (*lines & TIOCM_CD) != 0;
+    else if (device_->connectPending())
+        state->connecting = true; // up once connected
     else
         state->carrier = !openSim_; // a stream is "up" while connected; the simulator says
     state->eventMask = eventMask_;
@@ -245,6 +249,20 @@ int TComm::OutQueued() const {
         return 0;
     const size_t queued = state_->txQueued() + static_cast<size_t>(device_->outQueue());
     return static_cast<int>(std::min<size_t>(queued, 0x7FFFFFFF));
+}
+
+bool TComm::Connecting() const {
+    if (!device_)
+        return false;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->connecting;
+}
+
+std::string TComm::OpenFailure() const {
+    if (!device_)
+        return {};
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->openFailure;
 }
 
 bool TComm::LineLost() const {

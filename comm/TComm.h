@@ -14,7 +14,9 @@
 // Devices (see ComPorts.h): a tty path, "tcp:HOST:PORT", "telnet:HOST:PORT" (TCP with the
 // telnet protocol, see TelnetCodec.h; the bytes the handlers read and write are the host's
 // data, unchanged) or "sim:" (a socket pair whose far end goes to the SimLine given with
-// setSimLine).
+// setSimLine). A network line is connected in the background: Open returns at once, bytes
+// written meanwhile wait in the queue, and the carrier rises when the connection is made;
+// a connection that cannot be made is a lost line (see OpenFailure).
 //
 // Carrier: a change is reported as OnCommEvent(Sender, {evRlsd}) when evRlsd is in EventMask;
 // the handler asks CarrierDetect() for the new state. Several changes between two looks of
@@ -125,9 +127,14 @@ public:
     // Bytes written and not yet sent: the queue plus what the device still holds. A writer
     // that must not run ahead of the line (a file upload) looks here before writing more.
     int OutQueued() const;
-    // True once the device went away (hung up, unplugged); the carrier notification tells
-    // of it as well. False when closed.
+    // True once the device went away (hung up, unplugged) or a network line could not be
+    // connected; the carrier notification tells of it as well. False when closed.
     bool LineLost() const;
+    // True while a network line is still being connected.
+    bool Connecting() const;
+    // Why a network line could not be connected (the device and the cause, Shift-JIS, as
+    // ECommOpenError::Reason gives it); empty while it is connecting, connected, or closed.
+    std::string OpenFailure() const;
     // Takes up to `count` bytes from the receive queue and returns how many; never waits.
     // Throws ECommError when closed.
     int Read(void* buffer, int count);

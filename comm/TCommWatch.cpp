@@ -9,13 +9,20 @@
 namespace comm {
 
 LineState::LineState(size_t cap)
-    : capacity(cap < 1 ? 1 : cap), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-    if (wakeFd < 0)
+    : capacity(cap < 1 ? 1 : cap), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      stopFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (wakeFd < 0 || stopFd < 0) {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+        if (stopFd >= 0)
+            ::close(stopFd);
         throw ECommOpenError(-2);
+    }
 }
 
 LineState::~LineState() {
     ::close(wakeFd);
+    ::close(stopFd);
 }
 
 void LineState::wake() {
@@ -88,7 +95,38 @@ TCommWatch::~TCommWatch() {
         state_->stop = true;
     }
     state_->wake();
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(state_->stopFd, &one, sizeof one);
     thread_.join();
+}
+
+bool TCommWatch::connect() {
+    std::string failure;
+    bool failed = false;
+    try {
+        device_.finishConnect(state_->stopFd);
+    } catch (const ECommOpenError& e) {
+        failed = true;
+        failure = e.Reason;
+    }
+    TCommEventMask events;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->stop)
+            return false;
+        state_->connecting = false;
+        if (failed) {
+            state_->hungUp = true;
+            state_->openFailure = failure;
+            state_->carrier = false;
+        } else {
+            state_->carrier = true;
+        }
+        events = state_->eventMask & TCommEventMask{evRlsd};
+    }
+    if (!events.empty())
+        notify_(Notice::Event, events);
+    return true;
 }
 
 bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
@@ -132,6 +170,8 @@ bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
 }
 
 void TCommWatch::run() {
+    if (device_.connectPending() && !connect())
+        return;
     for (;;) {
         bool watchFd, timed, owes, hungUp;
         {
@@ -146,8 +186,8 @@ void TCommWatch::run() {
             owes = !hungUp && device_.owesOutput();
         }
         const bool sending = !hungUp && state_->txQueued() > 0;
-        const short wanted =
-            static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes || sending ? POLLOUT : 0));
+        const short wanted = static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) |
+                                                (owes || sending ? POLLOUT : 0));
         pollfd fds[2] = {{state_->wakeFd, POLLIN, 0}, {wanted ? device_.fd() : -1, wanted, 0}};
         if (::poll(fds, 2, timed ? kLinePollMs : -1) < 0 && errno != EINTR)
             return; // cannot happen with valid descriptors; better silent than spinning

@@ -21,6 +21,10 @@
 // three-wire cable), the carrier stays down for good and the descriptor is no longer
 // watched, so it is reported once.
 //
+// A device opened in the background (a TCP or telnet line) is connected first, on this
+// thread: success raises the carrier, failure is a lost line whose reason the component
+// keeps; either is reported as a carrier change.
+//
 // Bytes read pass through the device's filterReceived (a telnet line keeps its commands), and
 // while the transmit queue holds bytes or the device owes the line output, the watcher waits
 // for room too and sends them: a slow line paces the queue, it never loses from it.
@@ -73,13 +77,18 @@ struct LineState {
     bool stop = false;
     TCommEventMask eventMask;
     const int wakeFd;
+    // Readable once the watcher is to stop: ends a connect still being made.
+    const int stopFd;
+    bool connecting = false; // a network line is still being connected
+    std::string openFailure; // why that connection could not be made
 
     // The transmit queue: written bytes the device has not taken yet, oldest first. Guarded by
     // txMutex, which is also held around every write to the device, so the bytes of two
     // threads never interleave.
     std::mutex txMutex;
     std::string tx;
-    std::atomic<int> writeError{0}; // why the device refused a write for good; 0 while it takes them
+    std::atomic<int> writeError{
+        0}; // why the device refused a write for good; 0 while it takes them
 };
 
 enum class Notice { Receive, Event, Transmit };
@@ -105,6 +114,8 @@ private:
     // Reads what the device has into the receive queue. `drained` is true when nothing is
     // left unread, `lost` when the device hung up.
     bool readAvailable(short revents, bool& drained, bool& lost);
+    // Connects a device opened in the background; false when the watcher is to stop.
+    bool connect();
 
     Device& device_;
     std::shared_ptr<LineState> state_;

@@ -245,7 +245,8 @@ std::string openFailure(const std::string& path, int error) {
     case ENOENT:
     case ENODEV:
     case ENXIO:
-        return path + sj(u8": デバイスがありません (モデムやケーブルの接続と COMPORTS.DAT の指定を確かめてください)");
+        return path + sj(u8": デバイスがありません (モデムやケーブルの接続と COMPORTS.DAT "
+                         u8"の指定を確かめてください)");
     case EACCES:
     case EPERM: {
         std::string group;
@@ -254,7 +255,8 @@ std::string openFailure(const std::string& path, int error) {
             if (const struct group* g = ::getgrgid(st.st_gid))
                 group = g->gr_name;
         if (group.empty() || group == "root")
-            return path + sj(u8": このユーザーには開く権限がありません (デバイスの権限を確かめてください)");
+            return path + sj(u8": このユーザーには開く権限がありません "
+                             u8"(デバイスの権限を確かめてください)");
         return path + sj(u8": このユーザーには開く権限がありません (ユーザーを ") + group +
                sj(u8" グループに加え、ログインし直してください: sudo usermod -aG ") + group +
                " $USER)";
@@ -277,8 +279,8 @@ LockFile takeLockFile(const std::string& path, const std::string& folder) {
         return {};
     const std::string lockPath = folder + "/" + lockFileName(path);
     for (int attempt = 0; attempt < 2; ++attempt) {
-        int fd = ::open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                        0644);
+        int fd =
+            ::open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
         if (fd >= 0) {
             char text[16];
             const int n = std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(::getpid()));
@@ -354,8 +356,9 @@ std::unique_ptr<Device> openTty(const std::string& path, const LineSettings& set
     if (!device->makeRaw(settings))
         throw ECommOpenError(-1, path + sj(u8": 回線設定を受け付けません"));
     if (settings.baudRate > 0 && !device->rateTaken(settings.baudRate))
-        throw ECommOpenError(-1, path + ": " + std::to_string(settings.baudRate) +
-                                     sj(u8" bit/s はこのポートでは使えません (モデム設定の速度を変えてください)"));
+        throw ECommOpenError(
+            -1, path + ": " + std::to_string(settings.baudRate) +
+                    sj(u8" bit/s はこのポートでは使えません (モデム設定の速度を変えてください)"));
     if (!settings.flow.contains(cfcRtsCts))
         device->raiseRts();
     return device;

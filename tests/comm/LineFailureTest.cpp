@@ -110,18 +110,30 @@ TEST(LineFailure, EachNetworkOpenFailureNamesTheAddressAndItsCause) {
         Listener gone;
         refusedDevice = gone.device;
     }
-    const std::string refused = openReason(refusedDevice);
+    const std::string refused = backgroundOpenFailure(refusedDevice);
     EXPECT_TRUE(has(refused, u8"接続を拒否されました")) << base::toUtf8(refused);
     EXPECT_NE(refused.find(refusedDevice.substr(4)), std::string::npos);
 
-    const std::string unknown = openReason("telnet:no-such-host.invalid:23");
+    const std::string unknown = backgroundOpenFailure("telnet:no-such-host.invalid:23");
     EXPECT_TRUE(has(unknown, u8"ホスト名を解決できません")) << base::toUtf8(unknown);
     EXPECT_NE(unknown.find("no-such-host.invalid"), std::string::npos);
 
-    const std::string malformed = openReason("tcp:127.0.0.1");
+    const std::string malformed = backgroundOpenFailure("tcp:127.0.0.1");
     EXPECT_TRUE(has(malformed, u8"ホスト名:ポート番号")) << base::toUtf8(malformed);
 
+    // The connect waits in the background, so the open returns while it is still under
+    // way, and closing ends it.
     DeafListener deaf;
+    {
+        Port p(deaf.device);
+        p.comm.Open();
+        EXPECT_TRUE(p.comm.Connecting());
+        EXPECT_FALSE(p.comm.CarrierDetect());
+        p.comm.WriteString("ATZ\r"); // waits in the queue for the connection
+        EXPECT_EQ(p.comm.OutQueued(), 4);
+        p.comm.Close();
+        EXPECT_FALSE(p.comm.isOpen());
+    }
     try {
         connectTcp(deaf.device.substr(4), -1, 300);
         ADD_FAILURE() << "a peer that never answers was connected";
@@ -184,7 +196,7 @@ TEST(LineFailure, LockFileNamesFollowTheDeviceBelowDev) {
 // pseudo-terminal (which keeps any rate) shows that a rate the device takes still opens.
 TEST(LineFailure, ARateThePortDoesNotKeepIsRefused) {
     EXPECT_TRUE(rateMatches(9600, 9600));
-    EXPECT_TRUE(rateMatches(115200, 115384)); // a divider's rounding
+    EXPECT_TRUE(rateMatches(115200, 115384));  // a divider's rounding
     EXPECT_FALSE(rateMatches(128000, 115200)); // a 16550 at its fastest
     EXPECT_FALSE(rateMatches(128000, 9600));   // the old rate kept
     EXPECT_FALSE(rateMatches(9600, 0));

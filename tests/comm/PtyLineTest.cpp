@@ -164,7 +164,9 @@ TEST(PtyLine, AfterAHangUpTheWatcherSleepsInsteadOfPollingTheDeadLine) {
             ASSERT_GE(peer, 0);
             ::close(peer);
         }
-        ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == 1; })) << device;
+        // A TCP line's connection raised the carrier first.
+        const int events = device == pty.slave ? 1 : 2;
+        ASSERT_TRUE(runUntil(p.loop, [&] { return rec.carrierEvents == events; })) << device;
         ASSERT_TRUE(untilOthersAsleep()) << device;
         int awake = 0;
         for (int look = 0; look < 1000; ++look)
