@@ -121,7 +121,10 @@ int Runner::run() {
         loop_.run();
     stopWatch_.setEnabled(false);
 
-    const std::string reason = outcomeReason(vazev_.outcome());
+    std::string reason = outcomeReason(vazev_.outcome());
+    // An open failure's status names the device and the cause.
+    if (vazev_.outcome() == engine::RunOutcome::OpenFailed)
+        reason += ": " + base::toUtf8(vazev_.status());
     if (!reason.empty()) {
         std::fprintf(options_.err, "tarno: %s\n", reason.c_str());
         return kFailed;

@@ -272,6 +272,9 @@ TEST(HeadlessRun, APortThatWillNotOpenFails) {
                        {r.dir.file("no-such-tty"), "/dev/null", "/dev/null", "/dev/null"});
     EXPECT_EQ(r.run(30000), 1);
     EXPECT_NE(r.err.find("could not be opened"), std::string::npos) << r.err;
+    // The one-line reason names the device and what is wrong with it.
+    EXPECT_NE(r.err.find(r.dir.file("no-such-tty") + ": デバイスがありません"), std::string::npos)
+        << r.err;
     // Standard output is UTF-8, for the user's terminal.
     EXPECT_NE(r.out.find("通信ポートをオープンできません."), std::string::npos) << r.out;
 }
