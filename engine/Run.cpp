@@ -152,7 +152,9 @@ void VazevModel::AutoLoginClick() {
         setStatus(base::sj(u8"通信ポートをオープンできません.") + withReason(port_.failure()));
         errorLog_.add(startStamp + status_);
         setOutcome(RunOutcome::OpenFailed);
+        const std::string status = status_;
         COMABORT();
+        setStatus(status); // the run ends with the cause on show
         return;
     }
     std::fflush(capture_);

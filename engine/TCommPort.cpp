@@ -40,7 +40,8 @@ bool TCommPort::open(int port, int baudRate) {
     lastError_.clear();
     writeFailed_ = false;
     if (port < 1 || port > 4) {
-        lastError_ = "COM" + std::to_string(port) + base::sj(u8": この番号の通信ポートはありません");
+        lastError_ =
+            "COM" + std::to_string(port) + base::sj(u8": この番号の通信ポートはありません");
         return false;
     }
     try {

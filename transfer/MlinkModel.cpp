@@ -337,8 +337,9 @@ void MlinkModel::uploadFailed(std::int64_t readingSize) {
     char sizes[80];
     std::snprintf(sizes, sizeof sizes, "Size %lld Reading Size %lld ",
                   static_cast<long long>(transferSize_), static_cast<long long>(readingSize));
-    const std::string status = sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー") +
-                               display_.filename + sizes;
+    const std::string status =
+        sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー") + display_.filename +
+        sizes;
     line_.setStatus(status);
     line_.logErrorPlain(status);
     phase_ = Phase::Idle;

@@ -23,8 +23,8 @@ struct FakeLine : transfer::MlinkLine {
     std::vector<std::string> statuses;
     std::vector<std::string> errors; // "stamped:" or "plain:" + text
     bool uploadSent = true;
-    std::size_t backlog = 0; // what the line says it has not sent yet
-    bool failed = false;     // a send has failed
+    std::size_t backlog = 0;    // what the line says it has not sent yet
+    bool failed = false;        // a send has failed
     int sendsUntilFailure = -1; // when it reaches 0, that send fails (and is lost)
     base::EventLoop* loop = nullptr;
     transfer::MlinkModel* model = nullptr;
