@@ -17,6 +17,9 @@ struct SimPort : engine::EnginePort {
     sim::Simulator* sim = nullptr;
     bool opened = false;
     std::string sent; // everything the engine wrote, in order
+    // When not -1, the line fails once this many bytes went out: later writes are lost.
+    long failAfterBytes = -1;
+    bool failed = false;
 
     SimPort() = default;
     SimPort(base::EventLoop& l, sim::Simulator& s) : loop(&l), sim(&s) {}
@@ -49,12 +52,17 @@ struct SimPort : engine::EnginePort {
     }
     bool isOpen() const override { return opened; }
     void write(std::string_view b) override {
-        if (!opened)
+        if (!opened || failed)
             return;
+        if (failAfterBytes >= 0 && static_cast<long>(sent.size() + b.size()) > failAfterBytes) {
+            failed = true;
+            return;
+        }
         sent.append(b);
         loop->post([this, bytes = std::string(b)] { sim->receive(bytes); });
     }
     bool networkLine() const override { return false; }
+    bool writeFailed() const override { return failed; }
 };
 
 } // namespace testing_support
