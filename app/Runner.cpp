@@ -144,7 +144,10 @@ int Runner::run() {
     stopWatch_.setEnabled(false);
 
     const engine::RunOutcome outcome = vazev_.outcome();
-    const std::string reason = outcomeReason(outcome);
+    std::string reason = outcomeReason(outcome);
+    // An open failure's status names the device and the cause.
+    if (outcome == engine::RunOutcome::OpenFailed)
+        reason += ": " + base::toUtf8(vazev_.status());
     if (!reason.empty())
         std::fprintf(options_.err, "tarno: %s\n", reason.c_str());
     if (!vazev_.resultsSaved())

@@ -9,6 +9,9 @@
 
 namespace comm {
 
+// Where serial programs keep their "LCK..<device>" lock files.
+inline constexpr const char* kLockFolder = "/var/lock";
+
 enum TCommParityBits { cpbNone, cpbOdd, cpbEven, cpbMark, cpbSpace };
 // The data-bit count is the ordinal + 4.
 enum TCommByteSize { cbs4, cbs5, cbs6, cbs7, cbs8 };
@@ -92,11 +95,13 @@ public:
 
 // The port could not be opened. ErrorCode -1: the device is missing, busy, refused the
 // connection or is not a line at all; -2: the watcher's wake-up channel could not be made;
-// -3: the watcher thread could not be started.
+// -3: the watcher thread could not be started. Reason names the device and says, in words a
+// user can act on, what stood in the way (Shift-JIS; empty when there is nothing to add).
 class ECommOpenError : public ECommError {
 public:
-    explicit ECommOpenError(std::int32_t code);
+    explicit ECommOpenError(std::int32_t code, std::string reason = {});
     std::int32_t ErrorCode;
+    std::string Reason;
 };
 
 // The device refused a read or a write outright; ErrorCode is the system's error number.

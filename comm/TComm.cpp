@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <poll.h>
 #include <sys/ioctl.h>
 #include <system_error>
 
@@ -23,9 +21,9 @@ ECommError ECommError::tooLong() {
     return ECommError(base::sj(u8"送信データ長が長すぎる。"));
 }
 
-ECommOpenError::ECommOpenError(std::int32_t code)
-    : ECommError(base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(code)),
-      ErrorCode(code) {}
+ECommOpenError::ECommOpenError(std::int32_t code, std::string reason)
+    : ECommError(base::sj(u8"オープンエラー ErrorCode = ") + std::to_string(code)), ErrorCode(code),
+      Reason(std::move(reason)) {}
 
 ECommReadWriteError::ECommReadWriteError(std::int32_t code)
     : ECommError(base::sj(u8"入出力エラー ErrorCode = ") + std::to_string(code)), ErrorCode(code) {}
@@ -96,26 +94,29 @@ void TComm::setEventMask(TCommEventMask mask) {
 void TComm::openDevice(const std::string& device, int& simEnd) {
     if (device.rfind("sim:", 0) == 0) {
         if (!simLine_)
-            throw ECommOpenError(-1);
+            throw ECommOpenError(-1, base::sj(u8"sim: 模擬回線がありません"));
         device_ = openSocketPair(simEnd);
         openSim_ = simLine_;
         modemLines_ = false;
         return;
     }
+    // A network line connects in the background: the name lookup and the connect may take
+    // seconds, and the loop's thread must not wait for them.
     if (device.rfind("tcp:", 0) == 0) {
-        device_ = openTcp(device.substr(4));
+        device_ = openInBackground(device.substr(4), false);
         modemLines_ = false;
         return;
     }
     if (device.rfind("telnet:", 0) == 0) {
-        device_ = openTelnet(device.substr(7));
+        device_ = openInBackground(device.substr(7), true);
         modemLines_ = false;
         networkLine_ = true;
         return;
     }
     if (device.empty())
-        throw ECommOpenError(-1);
-    device_ = openTty(device, effectiveSettings());
+        throw ECommOpenError(-1, "COM" + std::to_string(port_) +
+                                     base::sj(u8": この番号の通信ポートはありません"));
+    device_ = openTty(device, effectiveSettings(), lockFolder_);
     modemLines_ = device_->modemLines().has_value();
 }
 
@@ -136,6 +137,8 @@ void TComm::Open() {
     device_->purge();
     if (auto lines = device_->modemLines())
         state->carrier = (*lines & TIOCM_CD) != 0;
+    else if (device_->connectPending())
+        state->connecting = true; // up once connected
     else
         state->carrier = !openSim_; // a stream is "up" while connected; the simulator says
     state->eventMask = eventMask_;
@@ -210,53 +213,63 @@ void TComm::Write(const void* buffer, int count) {
         throw ECommError::tooLong();
     if (count <= 0)
         return;
+    if (const int error = state_->writeError.load())
+        throw ECommReadWriteError(error);
     {
         std::lock_guard<std::mutex> lock(state_->mutex);
         if (state_->hungUp)
-            return;
+            throw ECommReadWriteError(EPIPE);
     }
-    const char* p = static_cast<const char*>(buffer);
-    size_t left = static_cast<size_t>(count);
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMs_);
-    bool wrote = false;
-    while (left > 0) {
-        const ssize_t n = device_->writeSome(p, left);
-        if (n > 0) {
-            p += n;
-            left -= static_cast<size_t>(n);
-            wrote = true;
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            // The transmit queue is full: sleep in poll until the device takes more.
-            const auto wait =
-                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())
-                    .count();
-            if (wait <= 0)
-                break;
-            pollfd pfd{device_->fd(), POLLOUT, 0};
-            if (::poll(&pfd, 1, static_cast<int>(wait)) < 0 && errno != EINTR)
-                break;
-            if (pfd.revents & (POLLHUP | POLLERR | POLLNVAL))
-                break; // the watcher reports the hang-up
-            continue;
-        }
-        if (n < 0 && isHangUpError(errno))
-            break;
-        throw ECommReadWriteError(n < 0 ? errno : EIO);
+    {
+        std::lock_guard<std::mutex> lock(state_->txMutex);
+        state_->tx.append(static_cast<const char*>(buffer), static_cast<size_t>(count));
     }
-    if (device_->owesOutput())
-        state_->wake(); // the watcher sends the rest when the line has room
-    if (wrote && eventMask_.contains(evTxempty)) {
+    // What the device takes at once leaves now; the rest waits for the watcher, which sends
+    // it as the line drains.
+    if (!state_->flushTx(*device_)) {
+        const int error = state_->writeError.load();
+        if (!isHangUpError(error))
+            throw ECommReadWriteError(error);
+        state_->wake(); // the watcher finds the hang-up and reports it
+        throw ECommReadWriteError(error);
+    }
+    if (state_->txQueued() > 0 || device_->owesOutput())
+        state_->wake();
+    if (eventMask_.contains(evTxempty)) {
         {
             std::lock_guard<std::mutex> lock(state_->mutex);
             state_->transmitWatch = true;
         }
         state_->wake();
     }
+}
+
+int TComm::OutQueued() const {
+    if (!device_)
+        return 0;
+    const size_t queued = state_->txQueued() + static_cast<size_t>(device_->outQueue());
+    return static_cast<int>(std::min<size_t>(queued, 0x7FFFFFFF));
+}
+
+bool TComm::Connecting() const {
+    if (!device_)
+        return false;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->connecting;
+}
+
+std::string TComm::OpenFailure() const {
+    if (!device_)
+        return {};
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->openFailure;
+}
+
+bool TComm::LineLost() const {
+    if (!device_)
+        return false;
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->hungUp;
 }
 
 int TComm::Read(void* buffer, int count) {
@@ -317,7 +330,7 @@ void TComm::DoCommReceive() {
 void TComm::DoCommTransmit() {
     if (!device_ || !OnCommTransmit)
         return;
-    OnCommTransmit(*this, static_cast<std::uint16_t>(std::min(device_->outQueue(), 0xFFFF)));
+    OnCommTransmit(*this, static_cast<std::uint16_t>(std::min(OutQueued(), 0xFFFF)));
 }
 
 void TComm::DoCommEvent(TCommEventMask events) {

@@ -6,20 +6,26 @@
 // Data flow: the watcher thread moves arriving bytes into a receive queue of InQueueSize
 // bytes and posts a notification through EventLoop::post; on the loop's thread DoCommReceive
 // calls OnCommReceive(Sender, Size) with the number of bytes waiting, and the handler takes
-// them with Read. Writes go straight to the device from the caller's thread. Handlers
-// therefore run one at a time on the loop's thread, never beside a timer handler.
+// them with Read. Handlers therefore run one at a time on the loop's thread, never beside a
+// timer handler. Writes never wait: what the device does not take at once queues in order
+// and the watcher sends it as the line drains (a 2400 bit/s modem, CTS held low), so a slow
+// line delays bytes but never loses them, and the loop's thread is never held up by it.
 //
 // Devices (see ComPorts.h): a tty path, "tcp:HOST:PORT", "telnet:HOST:PORT" (TCP with the
 // telnet protocol, see TelnetCodec.h; the bytes the handlers read and write are the host's
 // data, unchanged) or "sim:" (a socket pair whose far end goes to the SimLine given with
-// setSimLine).
+// setSimLine). A network line is connected in the background: Open returns at once, bytes
+// written meanwhile wait in the queue, and the carrier rises when the connection is made;
+// a connection that cannot be made is a lost line (see OpenFailure).
 //
 // Carrier: a change is reported as OnCommEvent(Sender, {evRlsd}) when evRlsd is in EventMask;
 // the handler asks CarrierDetect() for the new state. Several changes between two looks of
 // the watcher make one notification. A tty with modem lines reports DCD; a pseudo-terminal,
 // a TCP or a telnet connection has the carrier up from Open until the far end hangs up; the
 // simulated line's carrier is whatever the simulator reports (down at first). A hang-up of
-// the far end always ends with the carrier down, reported once.
+// the far end or of the device (end of stream, EIO, POLLHUP) always ends with the carrier
+// down, reported once as a carrier change even where the carrier was never up, and
+// LineLost() tells it from a carrier drop of a line that is still there.
 //
 // Every member is called on the loop's thread (the thread that runs the handlers). A
 // notification that was posted before Close, or before the component was destroyed, finds
@@ -59,9 +65,9 @@ public:
     // The far end for a "sim:" device; not owned, and must outlive the open port. Takes
     // effect at the next Open.
     void setSimLine(SimLine* line) { simLine_ = line; }
-    // How long one Write may wait for room in the transmit queue before it gives up on the
-    // rest of its bytes (1000 ms, like a write time-out of the port).
-    void setWriteTimeout(int ms) { writeTimeoutMs_ = ms < 0 ? 0 : ms; }
+    // Where a tty's lock file is taken ("/var/lock"); empty takes none. Takes effect at the
+    // next Open.
+    void setLockFolder(std::string folder) { lockFolder_ = std::move(folder); }
 
     // Published properties. The setters of BaudRate, ByteSize, ParityBits, StopBits and
     // FlowControls change the device at once when the port is open (a rate the device
@@ -98,7 +104,7 @@ public:
     // Opens COM<Port>: resolves the device, opens it exclusively, applies the settings,
     // purges it, starts the watcher and raises DTR. Does nothing when already open. Throws
     // ECommOpenError (ErrorCode -1 for a device that is missing, busy, refusing, not a
-    // line, or "sim:" with no SimLine).
+    // line, or "sim:" with no SimLine; its Reason names the device and the cause).
     void Open();
     // Stops and joins the watcher, lowers DTR (the simulated line is disconnected), purges
     // and closes the device. Does nothing when closed.
@@ -112,12 +118,23 @@ public:
     // simulated modem). False when closed.
     bool isNetworkLine() const { return networkLine_; }
 
-    // Sends `count` bytes, waiting without spinning for room in the transmit queue, for at
-    // most the write time-out; what is not accepted by then is dropped, as is everything
-    // written after the far end hung up (the carrier notification tells of that). Throws
-    // ECommError when closed or when count > OutQueueSize, ECommReadWriteError when the
-    // device refuses the write outright.
+    // Queues `count` bytes behind those not yet sent and returns at once; the line takes
+    // them in order as fast as it drains. Throws ECommError when closed or when count >
+    // OutQueueSize, and ECommReadWriteError (nothing queued) once the line has failed: the
+    // device refused a write for good (ErrorCode its errno; what was queued then is lost and
+    // this is how the writer learns it) or hung up (EPIPE).
     void Write(const void* buffer, int count);
+    // Bytes written and not yet sent: the queue plus what the device still holds. A writer
+    // that must not run ahead of the line (a file upload) looks here before writing more.
+    int OutQueued() const;
+    // True once the device went away (hung up, unplugged) or a network line could not be
+    // connected; the carrier notification tells of it as well. False when closed.
+    bool LineLost() const;
+    // True while a network line is still being connected.
+    bool Connecting() const;
+    // Why a network line could not be connected (the device and the cause, Shift-JIS, as
+    // ECommOpenError::Reason gives it); empty while it is connecting, connected, or closed.
+    std::string OpenFailure() const;
     // Takes up to `count` bytes from the receive queue and returns how many; never waits.
     // Throws ECommError when closed.
     int Read(void* buffer, int count);
@@ -150,7 +167,7 @@ private:
     base::EventLoop& loop_;
     std::string comPortsFolder_ = ".";
     SimLine* simLine_ = nullptr;
-    int writeTimeoutMs_ = 1000;
+    std::string lockFolder_ = kLockFolder;
 
     std::uint8_t port_ = 1;
     std::int32_t baudRate_ = 9600;

@@ -9,13 +9,20 @@
 namespace comm {
 
 LineState::LineState(size_t cap)
-    : capacity(cap < 1 ? 1 : cap), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
-    if (wakeFd < 0)
+    : capacity(cap < 1 ? 1 : cap), wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      stopFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (wakeFd < 0 || stopFd < 0) {
+        if (wakeFd >= 0)
+            ::close(wakeFd);
+        if (stopFd >= 0)
+            ::close(stopFd);
         throw ECommOpenError(-2);
+    }
 }
 
 LineState::~LineState() {
     ::close(wakeFd);
+    ::close(stopFd);
 }
 
 void LineState::wake() {
@@ -33,6 +40,33 @@ void LineState::reportCarrier(bool on) {
         carrierChanged = true;
     }
     wake();
+}
+
+bool LineState::flushTx(Device& device) {
+    std::lock_guard<std::mutex> lock(txMutex);
+    size_t sent = 0;
+    bool ok = true;
+    while (sent < tx.size()) {
+        const ssize_t n = device.writeSome(tx.data() + sent, tx.size() - sent);
+        if (n > 0) {
+            sent += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        writeError = n < 0 ? errno : EIO;
+        ok = false;
+        sent = tx.size();
+    }
+    tx.erase(0, sent);
+    return ok;
+}
+
+size_t LineState::txQueued() {
+    std::lock_guard<std::mutex> lock(txMutex);
+    return tx.size();
 }
 
 TCommEventMask modemLineEvents(int before, int after) {
@@ -61,7 +95,38 @@ TCommWatch::~TCommWatch() {
         state_->stop = true;
     }
     state_->wake();
+    const std::uint64_t one = 1;
+    [[maybe_unused]] ssize_t n = ::write(state_->stopFd, &one, sizeof one);
     thread_.join();
+}
+
+bool TCommWatch::connect() {
+    std::string failure;
+    bool failed = false;
+    try {
+        device_.finishConnect(state_->stopFd);
+    } catch (const ECommOpenError& e) {
+        failed = true;
+        failure = e.Reason;
+    }
+    TCommEventMask events;
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (state_->stop)
+            return false;
+        state_->connecting = false;
+        if (failed) {
+            state_->hungUp = true;
+            state_->openFailure = failure;
+            state_->carrier = false;
+        } else {
+            state_->carrier = true;
+        }
+        events = state_->eventMask & TCommEventMask{evRlsd};
+    }
+    if (!events.empty())
+        notify_(Notice::Event, events);
+    return true;
 }
 
 bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
@@ -105,6 +170,8 @@ bool TCommWatch::readAvailable(short revents, bool& drained, bool& lost) {
 }
 
 void TCommWatch::run() {
+    if (device_.connectPending() && !connect())
+        return;
     for (;;) {
         bool watchFd, timed, owes, hungUp;
         {
@@ -118,8 +185,9 @@ void TCommWatch::run() {
             timed = (lines_ && !hungUp) || state_->transmitWatch;
             owes = !hungUp && device_.owesOutput();
         }
-        const short wanted =
-            static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) | (owes ? POLLOUT : 0));
+        const bool sending = !hungUp && state_->txQueued() > 0;
+        const short wanted = static_cast<short>((watchFd ? POLLIN | POLLRDHUP : 0) |
+                                                (owes || sending ? POLLOUT : 0));
         pollfd fds[2] = {{state_->wakeFd, POLLIN, 0}, {wanted ? device_.fd() : -1, wanted, 0}};
         if (::poll(fds, 2, timed ? kLinePollMs : -1) < 0 && errno != EINTR)
             return; // cannot happen with valid descriptors; better silent than spinning
@@ -131,6 +199,10 @@ void TCommWatch::run() {
         // the read below finds.
         if (owes && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)))
             device_.flushOutput();
+        // The queue goes out behind what the device owes (a telnet line refuses new bytes
+        // until then). A refusal for good is the writer's to report: the next write throws.
+        if (sending && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP)))
+            state_->flushTx(device_);
 
         // Read whenever the descriptor is watched, not only when poll said so: an
         // out-of-band carrier change must not overtake bytes sent before it. A descriptor
@@ -162,9 +234,10 @@ void TCommWatch::run() {
                 events += evRlsd;
             }
             if (lost && !state_->hungUp) {
+                // A device that went away is a lost line even where the carrier read low all
+                // along: the handler learns of it from the same carrier notification.
                 state_->hungUp = true;
-                if (state_->carrier)
-                    events += evRlsd;
+                events += evRlsd;
                 state_->carrier = false;
                 state_->carrierChanged = false;
             }
@@ -172,7 +245,8 @@ void TCommWatch::run() {
                 state_->receivePending = true;
                 postReceive = true;
             }
-            if (state_->transmitWatch && (state_->hungUp || device_.outQueue() == 0)) {
+            if (state_->transmitWatch &&
+                (state_->hungUp || (device_.outQueue() == 0 && state_->txQueued() == 0))) {
                 state_->transmitWatch = false;
                 postTransmit = state_->eventMask.contains(evTxempty);
             }

@@ -16,14 +16,22 @@
 // wake-up descriptor cannot interrupt, and many USB adapters lack it; a 20 ms poll costs
 // nothing and keeps Close prompt. Without modem lines (pseudo-terminal, TCP) the carrier is
 // up until the far end hangs up; the simulated line reports it out of band (reportCarrier).
-// A hang-up of any device drops the carrier for good and the descriptor is no longer
+// A hang-up of any device (end of stream, EIO, POLLHUP) is a lost line whatever the carrier
+// read before it: it is reported as a carrier change even on a line whose DCD was never up (a
+// three-wire cable), the carrier stays down for good and the descriptor is no longer
 // watched, so it is reported once.
 //
+// A device opened in the background (a TCP or telnet line) is connected first, on this
+// thread: success raises the carrier, failure is a lost line whose reason the component
+// keeps; either is reported as a carrier change.
+//
 // Bytes read pass through the device's filterReceived (a telnet line keeps its commands), and
-// while the device owes the line output the watcher waits for room too and flushes it.
+// while the transmit queue holds bytes or the device owes the line output, the watcher waits
+// for room too and sends them: a slow line paces the queue, it never loses from it.
 #include "comm/CommTypes.h"
 #include "comm/Device.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -51,6 +59,13 @@ struct LineState {
     // once the line hung up or the watcher stopped.
     void reportCarrier(bool on);
 
+    // Sends what waits in `tx` as far as the device takes it without waiting. False when the
+    // device refused for good: `writeError` then holds why, and what waited is dropped (it can
+    // never be delivered; the caller reports the failure). Either thread.
+    bool flushTx(Device& device);
+    // Bytes queued and not yet handed to the device.
+    size_t txQueued();
+
     std::mutex mutex;
     std::string rx; // the receive queue, oldest byte first
     size_t capacity;
@@ -62,6 +77,18 @@ struct LineState {
     bool stop = false;
     TCommEventMask eventMask;
     const int wakeFd;
+    // Readable once the watcher is to stop: ends a connect still being made.
+    const int stopFd;
+    bool connecting = false; // a network line is still being connected
+    std::string openFailure; // why that connection could not be made
+
+    // The transmit queue: written bytes the device has not taken yet, oldest first. Guarded by
+    // txMutex, which is also held around every write to the device, so the bytes of two
+    // threads never interleave.
+    std::mutex txMutex;
+    std::string tx;
+    std::atomic<int> writeError{
+        0}; // why the device refused a write for good; 0 while it takes them
 };
 
 enum class Notice { Receive, Event, Transmit };
@@ -87,6 +114,8 @@ private:
     // Reads what the device has into the receive queue. `drained` is true when nothing is
     // left unread, `lost` when the device hung up.
     bool readAvailable(short revents, bool& drained, bool& lost);
+    // Connects a device opened in the background; false when the watcher is to stop.
+    bool connect();
 
     Device& device_;
     std::shared_ptr<LineState> state_;

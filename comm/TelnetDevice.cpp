@@ -110,7 +110,11 @@ private:
 } // namespace
 
 std::unique_ptr<Device> openTelnet(const std::string& hostPort) {
-    return std::make_unique<TelnetDevice>(connectTcp(hostPort));
+    return telnetOnSocket(connectTcp(hostPort));
+}
+
+std::unique_ptr<Device> telnetOnSocket(int fd) {
+    return std::make_unique<TelnetDevice>(fd);
 }
 
 } // namespace comm

@@ -20,6 +20,12 @@ using base::startsWith;
 void VazevModel::Command() {
     const std::string L = readPointer_ >= answerLine_ ? line(readPointer_) : std::string();
     const std::string P = readPointer_ - 1 >= answerLine_ ? line(readPointer_ - 1) : std::string();
+    // After the log-out a serial server or a modem that keeps carrier detect up never drops
+    // the carrier; the modem's own word for the host's hang-up ends the call instead.
+    if (quitSent_ && connected_ && startsWith(L, "NO CARRIER")) {
+        Comm1CommEvent(false);
+        return;
+    }
     if (macroPointer_ < MacroCount() && !waitNextLine_ && receiveMode_ == 0 && !aborting_) {
         const std::string K = commands_[static_cast<size_t>(macroPointer_)];
         const std::string S = stateOverride_ != "*" ? stateOverride_ : K;
@@ -358,6 +364,7 @@ void VazevModel::loginRule(const std::string& S, const std::string& L, const std
 
 void VazevModel::quitRule() {
     sendCommand("Q\r\r");
+    quitSent_ = true;
     setStatus(sj(u8"回線切断待機中."));
     advance();
     if (connected_)

@@ -12,6 +12,15 @@ namespace engine {
 
 namespace {
 
+// " " and the reason, for a status text that has one.
+std::string withReason(const std::string& reason) {
+    return reason.empty() ? std::string() : " " + reason;
+}
+
+} // namespace
+
+namespace {
+
 int defaultRandomDigit() {
     static std::mt19937 gen{std::random_device{}()};
     return std::uniform_int_distribution<int>(0, 9)(gen);
@@ -145,6 +154,7 @@ void VazevModel::AutoLoginClick() {
     mailDeleteReply_ = "Y";
     waitNextLine_ = false;
     uploadSent_ = false;
+    quitSent_ = false;
     receiveMode_ = 0;
     crRetries_ = 0;
     idleTicks_ = 0;
@@ -168,10 +178,12 @@ void VazevModel::AutoLoginClick() {
         return;
     }
     if (!port_.open(modem().port, modem().baudRate)) {
-        setStatus(base::sj(u8"通信ポートをオープンできません."));
+        setStatus(base::sj(u8"通信ポートをオープンできません.") + withReason(port_.failure()));
         errorLog_.add(startStamp + status_);
         setOutcome(RunOutcome::OpenFailed);
+        const std::string status = status_;
         COMABORT();
+        setStatus(status); // the run ends with the cause on show
         return;
     }
     std::fflush(capture_);
@@ -338,6 +350,38 @@ void VazevModel::Comm1CommEvent(bool carrierOn) {
     setStatus(base::sj(u8"回線が切れました."));
     beep();
     endOfRunSequence();
+}
+
+void VazevModel::Comm1LineLost() {
+    if (!running_)
+        return;
+    const std::string failure = port_.failure();
+    if (hangUpPhase_ == HangUp::DirectQuiet) {
+        // A direct line after the log-out: the host closing it is the normal end.
+        cancelHangUp();
+        COMABORT();
+        return;
+    }
+    if (connected_ && failure.empty()) {
+        // With a call up, a lost device is the carrier's loss.
+        Comm1CommEvent(false);
+        return;
+    }
+    // Dialling or initialising, nothing else would ever tell the run; and a network line
+    // whose connection was never made has no call to lose.
+    if (!failure.empty()) {
+        setStatus(base::sj(u8"通信ポートをオープンできません.") + withReason(failure));
+        setOutcome(RunOutcome::OpenFailed);
+    } else {
+        setStatus(base::sj(u8"通信回線が失われました.") + withReason(port_.deviceName()));
+        setOutcome(RunOutcome::LineLost);
+    }
+    logError(status_);
+    const std::string status = status_;
+    connected_ = false;
+    cancelHangUp();
+    COMABORT();
+    setStatus(status); // the cause, not the forced end, is what the run ends with
 }
 
 // What both ends of a run share before the end-of-run sequence.

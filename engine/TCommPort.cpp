@@ -1,5 +1,6 @@
 #include "engine/TCommPort.h"
 
+#include "base/Sjis.h"
 #include "comm/CommTypes.h"
 #include "engine/VazevModel.h"
 
@@ -21,7 +22,11 @@ TCommPort::TCommPort(comm::TComm& comm) : comm_(comm) {
             model_->Comm1CommReceive(std::string_view(buf.data(), static_cast<size_t>(n)));
     };
     comm_.OnCommEvent = [this](comm::TComm& c, comm::TCommEventMask events) {
-        if (model_ && events.contains(comm::evRlsd))
+        if (!model_ || !events.contains(comm::evRlsd))
+            return;
+        if (c.LineLost())
+            model_->Comm1LineLost();
+        else
             model_->Comm1CommEvent(c.CarrierDetect());
     };
 }
@@ -33,19 +38,34 @@ TCommPort::~TCommPort() {
 
 bool TCommPort::open(int port, int baudRate) {
     lastError_.clear();
+    writeFailed_ = false;
     if (port < 1 || port > 4) {
-        lastError_ = "COM" + std::to_string(port);
+        lastError_ =
+            "COM" + std::to_string(port) + base::sj(u8": この番号の通信ポートはありません");
         return false;
     }
     try {
         comm_.setPort(static_cast<std::uint8_t>(port));
         comm_.setBaudRate(baudRate > 0 ? baudRate : 9600);
         comm_.Open();
+    } catch (const comm::ECommOpenError& e) {
+        lastError_ = e.Reason.empty() ? e.what() : e.Reason;
+        return false;
     } catch (const comm::ECommError& e) {
         lastError_ = e.what();
         return false;
     }
     return true;
+}
+
+std::string TCommPort::failure() const {
+    if (comm_.isOpen())
+        return comm_.OpenFailure();
+    return lastError_;
+}
+
+std::size_t TCommPort::sendBacklog() const {
+    return static_cast<std::size_t>(comm_.OutQueued());
 }
 
 void TCommPort::close() {
@@ -62,7 +82,9 @@ void TCommPort::write(std::string_view bytes) {
             comm_.Write(bytes.data() + at, static_cast<int>(n));
         }
     } catch (const comm::ECommError&) {
-        // A refused write shows up as silence or a carrier loss; the watchdog handles both.
+        // The line failed: the rest is not sent. Whoever must know (an upload) asks
+        // writeFailed(); a lost line is also reported as a carrier loss.
+        writeFailed_ = true;
     }
 }
 

@@ -21,14 +21,16 @@ public:
     bool isOpen() const override { return comm_.isOpen(); }
     void write(std::string_view bytes) override;
     bool networkLine() const override;
-
-    // Why the last open failed (the component's message), for the status line.
-    const std::string& lastError() const { return lastError_; }
+    std::string failure() const override;
+    std::string deviceName() const override { return comm_.deviceName(); }
+    std::size_t sendBacklog() const override;
+    bool writeFailed() const override { return writeFailed_; }
 
 private:
     comm::TComm& comm_;
     VazevModel* model_ = nullptr;
-    std::string lastError_;
+    std::string lastError_; // why the last open failed
+    bool writeFailed_ = false;
 };
 
 } // namespace engine

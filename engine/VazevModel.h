@@ -92,6 +92,9 @@ public:
     void Comm1CommReceive(std::string_view bytes);
     // A carrier change of the line.
     void Comm1CommEvent(bool carrierOn);
+    // The device went away (unplugged, closed by the far end, a network line that could not
+    // be connected): the run ends at once, whatever it was doing.
+    void Comm1LineLost();
 
     // The line table: entry 0 is always empty; WritePointer is the line being received.
     const std::string& line(int i) const;
@@ -178,6 +181,7 @@ public:
     void logError(const std::string& text);
     base::ErrorLog& errorLog() { return errorLog_; }
     base::EventLoop& loop() { return loop_; }
+    EnginePort& port() { return port_; }
     // Sends bytes to the line.
     void send(std::string_view bytes);
     // The first line of the table that may answer the last command a rule sent: a line the
@@ -289,6 +293,7 @@ private:
     bool waitNextLine_ = false;
     bool uploadSent_ = false;
     int answerLine_ = 0;
+    bool quitSent_ = false; // "Q" went to the host: the modem's "NO CARRIER" is the hang-up
     bool cursorPhase_ = false;
     bool keyGard_ = true;
     std::FILE* capture_ = nullptr;

@@ -39,6 +39,8 @@ private:
     void clearRing() override { vazev_.clearRing(); }
     void receiveAsText(std::string_view bytes) override { vazev_.receiveAsText(bytes); }
     void send(std::string_view bytes) override { vazev_.send(bytes); }
+    std::size_t sendBacklog() const override { return vazev_.port().sendBacklog(); }
+    bool sendFailed() const override { return vazev_.port().writeFailed(); }
     void setStatus(const std::string& text) override { vazev_.setStatus(text); }
     void logError(const std::string& text) override { vazev_.logError(text); }
     void logErrorPlain(const std::string& text) override { vazev_.errorLog().add(text); }

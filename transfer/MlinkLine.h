@@ -3,6 +3,7 @@
 // buffer that fills while it handshakes, a way to hand bytes back as received text, the
 // line to send on, the status line and the error log. EngineTransfer provides it over the
 // terminal engine; tests provide it with a recording fake.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,10 @@ public:
 
     // Sends bytes on the line.
     virtual void send(std::string_view bytes) = 0;
+    // Bytes sent and not yet gone out on the line (0 where the line cannot tell).
+    virtual std::size_t sendBacklog() const { return 0; }
+    // True once a send failed: what was sent since may never arrive.
+    virtual bool sendFailed() const { return false; }
     virtual void setStatus(const std::string& sjisText) = 0;
     // An error-log line with the date and time in front / the text as it is.
     virtual void logError(const std::string& sjisText) = 0;

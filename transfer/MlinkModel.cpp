@@ -320,6 +320,21 @@ void MlinkModel::UPLOAD_TIMERTimer() {
     if (phase_ != Phase::UpData || line_.receiveMode() != 3)
         return;
     lastActivity_ = loop_.nowMs();
+    if (line_.sendFailed()) {
+        uploadFailed(bytesDone_);
+        return;
+    }
+    const std::size_t backlog = line_.sendBacklog();
+    if (bytesDone_ >= transferSize_) {
+        // Done once everything has left: a line that fails before then fails the upload.
+        if (backlog == 0)
+            finishUpload();
+        return;
+    }
+    // What the line has not taken yet stays within its queue: a slow line makes the pump
+    // wait a tick, it never makes it block or pile up.
+    if (backlog + kBlockBytes > static_cast<std::size_t>(kLineQueueBytes))
+        return;
     const std::int64_t n = std::min<std::int64_t>(kBlockBytes, transferSize_ - bytesDone_);
     char buf[kBlockBytes + 1];
     ssize_t got = 0;
@@ -332,29 +347,41 @@ void MlinkModel::UPLOAD_TIMERTimer() {
         got += r;
     }
     if (got != n) {
-        line_.setReceiveMode(0);
-        uploadTimer_.setEnabled(false);
-        line_.send("\r");
-        closeFile();
-        char sizes[80];
-        std::snprintf(sizes, sizeof sizes, "Size %lld Reading Size %lld ",
-                      static_cast<long long>(transferSize_), static_cast<long long>(n));
-        const std::string status =
-            sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー") +
-            display_.filename + sizes;
-        line_.setStatus(status);
-        line_.logErrorPlain(status);
-        phase_ = Phase::Idle;
-        closeWindow();
+        uploadFailed(n);
         return;
     }
     line_.send(std::string_view(buf, static_cast<size_t>(n)));
+    if (line_.sendFailed()) {
+        uploadFailed(bytesDone_);
+        return;
+    }
     bytesDone_ += n;
     if (bytesDone_ < transferSize_) {
         progressTo(bytesDone_);
         return;
     }
-    finishUpload();
+    // The last block: done once it has all left the line.
+    if (line_.sendBacklog() == 0)
+        finishUpload();
+    else
+        progressTo(bytesDone_);
+}
+
+void MlinkModel::uploadFailed(std::int64_t readingSize) {
+    line_.setReceiveMode(0);
+    uploadTimer_.setEnabled(false);
+    line_.send("\r");
+    closeFile();
+    char sizes[80];
+    std::snprintf(sizes, sizeof sizes, "Size %lld Reading Size %lld ",
+                  static_cast<long long>(transferSize_), static_cast<long long>(readingSize));
+    const std::string status =
+        sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー") + display_.filename +
+        sizes;
+    line_.setStatus(status);
+    line_.logErrorPlain(status);
+    phase_ = Phase::Idle;
+    closeWindow();
 }
 
 void MlinkModel::finishUpload() {

@@ -8,7 +8,9 @@
 // out (uploadReceive() counts what the host sends meanwhile). Every wait of the protocol
 // is a phase with a deadline on the loop: the pauses before a handshake, the host's ready
 // and OK signs, the two header reads of a download. The upload pump sends one block of at
-// most 1024 bytes every 200 ms; the progress timer (150 ms) runs while the window is
+// most 1024 bytes every 200 ms, and only while the line has room for it (a slow line holds
+// it back); the upload is done once everything has left, and a failed send ends it with its
+// error status; the progress timer (150 ms) runs while the window is
 // shown. Every end — done, failed, aborted — gives the line back in receive mode 0, closes
 // the window, and hands what the host sent during the handshake back to the terminal as
 // received text, so the auto-pilot reads the host's own word on the transfer.
@@ -42,6 +44,9 @@ public:
     static constexpr int kHeaderReadMs = 10000;
     static constexpr int kUploadTickMs = 200;
     static constexpr int kBlockBytes = 1024;
+    // The most the pump lets wait on the line (the port's transmit queue): a line that drains
+    // slower than one block a tick holds the pump back instead of piling up.
+    static constexpr int kLineQueueBytes = 4096;
     static constexpr int kProgressTickMs = 150;
     static constexpr int kInactivityMs = 60000;
     // A handshake notification above this many bytes while uploading is the host cancelling.
@@ -134,6 +139,9 @@ private:
     void readySignTimedOut();
     void okSignTimedOut();
     void finishUpload();
+    // Ends the upload with its error status: the file could not be read to `readingSize`
+    // bytes, or the line failed.
+    void uploadFailed(std::int64_t readingSize);
     // download
     void downloadPauseOver();
     void headerAttempt();

@@ -176,10 +176,30 @@ struct Port {
         ::unsetenv("TARNO_COM1");
         base::replaceLines(dir.file("COMPORTS.DAT"), {device});
         comm.setComPortsFolder(dir.path());
+        comm.setLockFolder(dir.path()); // the lock files of a test stay in its own folder
     }
     testing_support::TempDir dir;
     CountingLoop loop;
     comm::TComm comm{loop};
 };
+
+// Opens COM1 = `device`, a network line that cannot be connected, and returns why, as the
+// carrier notification leaves it. The open itself returns before the connection is tried.
+inline std::string backgroundOpenFailure(const std::string& device) {
+    Port p(device);
+    p.comm.setEventMask({comm::evRlsd});
+    int events = 0;
+    p.comm.OnCommEvent = [&](comm::TComm&, comm::TCommEventMask) { ++events; };
+    p.comm.Open();
+    EXPECT_TRUE(p.comm.isOpen()) << device;
+    EXPECT_TRUE(runUntil(p.loop, [&] { return events > 0; })) << device;
+    EXPECT_EQ(events, 1) << device;
+    EXPECT_FALSE(p.comm.CarrierDetect()) << device;
+    EXPECT_TRUE(p.comm.LineLost()) << device;
+    EXPECT_THROW(p.comm.WriteString("AT"), comm::ECommReadWriteError) << device;
+    const std::string reason = p.comm.OpenFailure();
+    EXPECT_FALSE(reason.empty()) << device;
+    return reason;
+}
 
 } // namespace comm_test

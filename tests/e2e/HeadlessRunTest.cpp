@@ -7,6 +7,7 @@
 #include "base/Text.h"
 #include "macro/ReserveList.h"
 #include "tests/support/Process.h"
+#include "tests/support/Relay.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -274,8 +275,32 @@ TEST(HeadlessRun, APortThatWillNotOpenFails) {
                        {r.dir.file("no-such-tty"), "/dev/null", "/dev/null", "/dev/null"});
     EXPECT_EQ(r.run(30000), 1);
     EXPECT_NE(r.err.find("could not be opened"), std::string::npos) << r.err;
+    // The one-line reason names the device and what is wrong with it.
+    EXPECT_NE(r.err.find(r.dir.file("no-such-tty") + ": デバイスがありません"), std::string::npos)
+        << r.err;
     // Standard output is UTF-8, for the user's terminal.
     EXPECT_NE(r.out.find("通信ポートをオープンできません."), std::string::npos) << r.out;
+}
+
+// A serial server ("tcp:") with a modem behind it keeps the TCP session when the host hangs
+// up: the modem's "NO CARRIER" after the log-out is all the terminal hears of it.
+TEST(HeadlessRun, ASerialServerThatKeepsTheSessionAfterNoCarrierEndsTheRunNormally) {
+    HeadlessRun r;
+    r.setUp("0312345678", commands({}));
+    r.host = std::make_unique<Process>(
+        std::vector<std::string>{TARNO_HOSTSIM_PATH, "--once", "--record", r.record, "--dial-delay",
+                                 "200", "--guard", "300", "--pty", r.dir.file("modem")});
+    ASSERT_TRUE(r.host->started());
+    ASSERT_TRUE(r.host->readErr("tarno-hostsim: pty ", 10000)) << r.host->err;
+    auto server = testing_support::Relay::terminalServer(r.dir.file("modem"));
+    ASSERT_TRUE(server->ok());
+    base::replaceLines(r.data + "/COMPORTS.DAT",
+                       {"tcp:" + server->terminalPath(), "/dev/null", "/dev/null", "/dev/null"});
+    EXPECT_EQ(r.run(), 0) << r.err << r.out;
+    EXPECT_NE(r.out.find("回線が切れました."), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("タイムアウト"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("回線切断の確認ができません"), std::string::npos) << r.out;
+    EXPECT_TRUE(server->hostGone()); // the modem's line went, the session stayed
 }
 
 TEST(HeadlessRun, BadArgumentsAndAnUnusableOrBusyDataFolderExitWithTwo) {

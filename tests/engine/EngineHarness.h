@@ -43,6 +43,9 @@ struct FakePort : engine::EnginePort {
             writeTimes.push_back(loop->nowMs());
     }
     bool networkLine() const override { return network; }
+    std::string failureText; // why the line failed, as the port would say it
+    std::string failure() const override { return failureText; }
+    std::string deviceName() const override { return "/dev/ttyUSB0"; }
     std::string unconsumed() const { return sent.substr(consumed); }
 };
 

@@ -22,6 +22,9 @@ struct SimPort : engine::EnginePort {
     // Called after each write with its number (1 for the first): a test injects its faults
     // at the step it chooses.
     std::function<void(int)> afterWrite;
+    // When not -1, the line fails once this many bytes went out: later writes are lost.
+    long failAfterBytes = -1;
+    bool failed = false;
 
     SimPort() = default;
     SimPort(base::EventLoop& l, sim::Simulator& s) : loop(&l), sim(&s) {}
@@ -54,8 +57,12 @@ struct SimPort : engine::EnginePort {
     }
     bool isOpen() const override { return opened; }
     void write(std::string_view b) override {
-        if (!opened)
+        if (!opened || failed)
             return;
+        if (failAfterBytes >= 0 && static_cast<long>(sent.size() + b.size()) > failAfterBytes) {
+            failed = true;
+            return;
+        }
         sent.append(b);
         loop->post([this, bytes = std::string(b)] { sim->receive(bytes); });
         ++writes;
@@ -63,6 +70,7 @@ struct SimPort : engine::EnginePort {
             afterWrite(writes);
     }
     bool networkLine() const override { return false; }
+    bool writeFailed() const override { return failed; }
 };
 
 } // namespace testing_support

@@ -246,6 +246,30 @@ TEST(TransferRun, AFileThatCannotBeKeptLeavesTheMailAndTheReservation) {
     EXPECT_EQ(logged, 2u);
 }
 
+TEST(TransferRun, AWriteThatFailsHalfwayEndsTheUploadWithItsStatusAndKeepsTheReservation) {
+    SimRun r;
+    base::replaceFile(r.dir.file("UP.BIN"), fileContent(20000));
+    const std::string item = "UPFILE :1#" + sj(u8"テスト") + "|UP.BIN";
+    // The line takes the log-in and the header, then fails in the middle of the data.
+    r.port.failAfterBytes = 10000;
+    ASSERT_TRUE(r.run({item, "//"})) << base::toUtf8(r.model.status());
+    ASSERT_TRUE(r.port.failed);
+    const std::string failure =
+        sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー");
+    bool seen = false;
+    for (const auto& s : r.view.statuses)
+        seen = seen || base::startsWith(s, failure);
+    EXPECT_TRUE(seen);
+    bool logged = false;
+    for (const auto& l : r.errors.lines())
+        logged = logged || base::startsWith(l, failure);
+    EXPECT_TRUE(logged);
+    EXPECT_TRUE(r.netMacHas(item));
+    EXPECT_FALSE(r.transfer.model().busy());
+    ASSERT_EQ(r.sim->record().uploads.size(), 1u);
+    EXPECT_FALSE(r.sim->record().uploads[0].complete);
+}
+
 // A fault of the host, and how each direction ends: the status that names it, and whether
 // the host's own verdict reached the auto-pilot (which answers it with "0;0").
 struct Fault {

@@ -24,6 +24,9 @@ struct FakeLine : transfer::MlinkLine {
     std::vector<std::string> statuses;
     std::vector<std::string> errors; // "stamped:" or "plain:" + text
     bool uploadSent = true;
+    std::size_t backlog = 0;    // what the line says it has not sent yet
+    bool failed = false;        // a send has failed
+    int sendsUntilFailure = -1; // when it reaches 0, that send fails (and is lost)
     base::EventLoop* loop = nullptr;
     transfer::MlinkModel* model = nullptr;
     // Called with each send() before it is recorded: a test looks at the disk at that moment.
@@ -41,7 +44,13 @@ struct FakeLine : transfer::MlinkLine {
     }
     void clearRing() override { ring.clear(); }
     void receiveAsText(std::string_view b) override { text.append(b); }
+    std::size_t sendBacklog() const override { return backlog; }
+    bool sendFailed() const override { return failed; }
     void send(std::string_view b) override {
+        if (sendsUntilFailure >= 0 && sendsUntilFailure-- == 0)
+            failed = true;
+        if (failed)
+            return;
         if (onSend)
             onSend(b);
         sent.append(b);

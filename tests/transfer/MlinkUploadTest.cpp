@@ -201,6 +201,62 @@ TEST_F(Upload, FileThatShrinksWhileSendingEndsWithTheReadErrorAndCr) {
     EXPECT_EQ(r.line.take(), "");
 }
 
+TEST_F(Upload, ASlowLineHoldsThePumpBackAndTheUploadEndsOnceAllHasLeft) {
+    const std::string data = content(3000);
+    file("DATA.BIN", data);
+    toHeader("DATA.BIN");
+    r.line.receive("M");
+    r.line.backlog = 3073; // one more block would overfill the line's queue
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), "");
+    r.line.backlog = 3072; // room for exactly one block
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), data.substr(0, 1024));
+    r.line.backlog = 0;
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), data.substr(1024, 1024));
+    // The last block goes, but it is still on its way: no end, no CR yet.
+    r.line.backlog = 952;
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), data.substr(2048));
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), "");
+    EXPECT_EQ(r.line.mode, 3);
+    EXPECT_TRUE(r.model.visible());
+    r.line.backlog = 0;
+    r.advance(200);
+    EXPECT_EQ(r.line.take(), "\r");
+    EXPECT_EQ(r.line.mode, 0);
+    EXPECT_FALSE(r.model.visible());
+    EXPECT_TRUE(r.line.errors.empty());
+}
+
+TEST_F(Upload, AFailedSendEndsTheUploadWithItsErrorStatus) {
+    const std::string status =
+        sj(u8"MLINK プロトコル 送信／ファイル読み込みエラーまたは送信エラー") +
+        "DATA.BINSize 3000 Reading Size 1024 ";
+    // The line fails while a block goes out, or between two blocks.
+    for (const bool duringSend : {true, false}) {
+        Rig rig;
+        base::replaceFile(rig.dir.file("DATA.BIN"), content(3000));
+        rig.model.MUP("DATA.BIN");
+        rig.advance(MlinkModel::kUploadPauseMs);
+        rig.line.receive("M");
+        rig.line.receive("M");
+        rig.advance(200); // the first block
+        if (duringSend)
+            rig.line.sendsUntilFailure = 0;
+        else
+            rig.line.failed = true;
+        rig.advance(200);
+        EXPECT_EQ(rig.line.statuses, std::vector<std::string>{status}) << duringSend;
+        EXPECT_EQ(rig.line.errors, std::vector<std::string>{"plain:" + status});
+        EXPECT_EQ(rig.line.mode, 0);
+        EXPECT_FALSE(rig.model.visible());
+        EXPECT_FALSE(rig.model.busy());
+    }
+}
+
 TEST_F(Upload, MoreThanTenBytesFromTheHostAbortTheUpload) {
     file("BIG.BIN", content(5000));
     toHeader("BIG.BIN");
