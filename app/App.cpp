@@ -251,6 +251,10 @@ bool App::provides(macro::Feature f) const {
     }
 }
 
+bool App::runActive() const {
+    return vazev_.running();
+}
+
 void App::showTerminal() {
     vazevForm_->show();
     vazevForm_->raise();

@@ -326,9 +326,51 @@ bool MacroModel::Convert() {
     return writeMacroFile(macroLines_);
 }
 
-bool MacroModel::saveNetMac() { return writeMacroFile(buildCommandList()); }
+bool MacroModel::saveNetMac() {
+    return writeMacroFile(buildCommandList());
+}
 
 // --- Reservations ---
+
+bool MacroModel::refusedDuringRun() {
+    if (!host_.runActive())
+        return false;
+    host_.warn(base::sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    return true;
+}
+
+MacroModel::NetState MacroModel::netState() const {
+    return {macroLines_,       reserve_, netNo_,  currentNet_, netShown_,   canWrite_,
+            lostReservations_, steps_,   unread_, dayMax_,     boardLines_, selectedBoard_};
+}
+
+void MacroModel::restoreNetState(NetState&& s) {
+    macroLines_ = std::move(s.macroLines);
+    reserve_ = std::move(s.reserve);
+    netNo_ = std::move(s.netNo);
+    currentNet_ = s.currentNet;
+    netShown_ = s.netShown;
+    canWrite_ = s.canWrite;
+    lostReservations_ = s.lostReservations;
+    steps_ = s.steps;
+    unread_ = s.unread;
+    dayMax_ = s.dayMax;
+    boardLines_ = std::move(s.boardLines);
+    selectedBoard_ = s.selectedBoard;
+}
+
+bool MacroModel::appendHere(const base::Lines& block) {
+    if (!canWrite_) {
+        host_.warn(base::sj(u8"予約するネットを読み込めません．この予約は追加しませんでした．"));
+        return false;
+    }
+    if (!reserve_.append(block)) {
+        host_.warn(base::sj(u8"予約リストがいっぱいです（") + std::to_string(reserve_.limit()) +
+                   base::sj(u8" 行まで）．この予約は追加しませんでした．"));
+        return false;
+    }
+    return Convert();
+}
 
 bool MacroModel::appendReservation(int net, const base::Lines& block) {
     if (!ReserveList::wellFormed(block)) {
@@ -338,19 +380,51 @@ bool MacroModel::appendReservation(int net, const base::Lines& block) {
         host_.warn(base::sj(u8"予約の形が正しくありません．この予約は追加しませんでした．"));
         return false;
     }
-    setNetNo(std::to_string(net));
+    if (refusedDuringRun())
+        return false;
     bool done = false;
-    if (!canWrite_) {
-        host_.warn(base::sj(u8"予約するネットを読み込めません．この予約は追加しませんでした．"));
-    } else if (!reserve_.append(block)) {
-        host_.warn(base::sj(u8"予約リストがいっぱいです（") + std::to_string(reserve_.limit()) +
-                   base::sj(u8" 行まで）．この予約は追加しませんでした．"));
+    if (netShown_ && net == currentNet_) {
+        done = appendHere(block);
     } else {
-        done = Convert();
+        // The net shown stays in memory as it is; only the other net is read and written.
+        NetState shown = netState();
+        netNo_ = std::to_string(net);
+        NetNoChange();
+        done = appendHere(block);
+        restoreNetState(std::move(shown));
     }
     setNetNo(selectedNet_ >= 0 ? std::to_string(selectedNet_) : "999");
     notify();
     return done;
+}
+
+bool MacroModel::removeReservationAt(int line) {
+    if (line < 0 || line >= reserve_.ReserveCount() || refusedDuringRun())
+        return false;
+    reserve_.removeBlockAt(line);
+    Convert();
+    notify();
+    return true;
+}
+
+void MacroModel::resformcleateClick() {
+    if (!refusedDuringRun())
+        host_.openReplyWriter();
+}
+
+void MacroModel::newwriteformcleateClick() {
+    if (!refusedDuringRun())
+        host_.openNewWriter();
+}
+
+void MacroModel::MailWriteFormCleateClick() {
+    if (!refusedDuringRun())
+        host_.openMailWriter();
+}
+
+void MacroModel::openUploadRequest() {
+    if (!refusedDuringRun())
+        host_.openUploadRequest();
 }
 
 // --- Boards ---

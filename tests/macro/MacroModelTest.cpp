@@ -235,13 +235,13 @@ TEST_F(MacroModelTest, ReloadingTheNetListForgetsTheNetWithoutSavingIt) {
 TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
     writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD"});
     model.ListBox1Click(0);
-    model.setChecked(Step::NEWMESSAGE, true); // lost: loading does not save
+    model.setChecked(Step::NEWMESSAGE, true); // kept: the net shown is not read again
     ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
     // The new net kept the ticks on screen when it was loaded.
     EXPECT_EQ(bytes("NETB/NET.MAC"),
               "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\nMBOARD\r\nNEWMESSAGE\r\nMDOWN :PC#3\r\n");
     EXPECT_EQ(model.NetNo(), "0");
-    EXPECT_EQ(ticked(), std::vector<Step>{Step::MBOARD});
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::NEWMESSAGE, Step::MBOARD}));
     EXPECT_TRUE(model.reserve().empty());
 
     model.reloadNetList(); // nothing selected: back to no net
@@ -250,6 +250,48 @@ TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
     EXPECT_TRUE(model.reserve().empty());
     EXPECT_FALSE(model.appendReservation(9, ReserveList::makeBlock("FDOWN :BIN#1")));
     EXPECT_EQ(host.warnings.size(), 1u);
+}
+
+// The engine takes carried-out blocks off the list; whatever is reserved for another net
+// meanwhile must not read the net shown back from its file over that list.
+TEST_F(MacroModelTest, AppendingForAnotherNetNeverReadsTheNetShownAgain) {
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :PC#1", "MDOWN :PC#2"});
+    model.ListBox1Click(0);
+    model.selectBoard(-1);
+    ASSERT_TRUE(model.reserve().removeBlock("MDOWN :PC#1"));
+    ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#2"});
+    EXPECT_EQ(model.currentNet(), 0);
+    EXPECT_TRUE(model.netLoaded());
+    ASSERT_TRUE(model.saveNetMac());
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMDOWN :PC#2\r\n");
+}
+
+TEST_F(MacroModelTest, NothingIsReservedOrRemovedAndNoWriterOpensWhileARunIsOn) {
+    host.provideAll();
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :PC#1"});
+    model.ListBox1Click(0);
+    host.calls.clear();
+    host.running = true;
+    EXPECT_FALSE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_FALSE(model.appendReservation(0, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_FALSE(model.removeReservationAt(0));
+    model.resformcleateClick();
+    model.newwriteformcleateClick();
+    model.MailWriteFormCleateClick();
+    model.openUploadRequest();
+    EXPECT_EQ(host.calls, std::vector<std::string>(7, "warn"));
+    EXPECT_EQ(host.warnings.front(),
+              base::sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    EXPECT_FALSE(base::fileExists(dir.file("NETB/NET.MAC")));
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#1"});
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMDOWN :PC#1\r\n");
+
+    host.running = false;
+    EXPECT_TRUE(model.removeReservationAt(0));
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\n");
+    model.MailWriteFormCleateClick();
+    EXPECT_EQ(host.calls.back(), "mailWriter");
 }
 
 TEST_F(MacroModelTest, TheCommandListNeverOutgrowsItsTable) {

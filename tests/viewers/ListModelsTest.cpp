@@ -203,3 +203,30 @@ TEST(MemberListModel, AddressesAMailToTheChosenMember) {
     EXPECT_TRUE(m.list().empty());
     EXPECT_FALSE(m.mailEnabled());
 }
+
+// A run works through the net's list: neither list reserves nor opens a writer then, and
+// neither asks its question first.
+TEST(ListModels, NothingIsReservedOrWrittenWhileARunIsOn) {
+    ViewerFixture f;
+    f.boards({"0005: ZATSU"});
+    f.write("MEMBOR.LST", {"TARNO002  H"});
+    f.chooseNet(0);
+    ArticleListModel articles(f.macro, f.host);
+    articles.FormShow();
+    MemberListModel members(f.macro);
+    members.FormShow();
+    members.ListBox1Click(0);
+    f.macroHost.calls.clear();
+    f.macroHost.running = true;
+
+    articles.setDownNo("3");
+    EXPECT_FALSE(articles.LDownClick());
+    EXPECT_FALSE(articles.DownClick());
+    members.MailClick();
+    EXPECT_TRUE(f.host.only("ask").empty());
+    EXPECT_EQ(f.macroHost.calls, std::vector<std::string>(3, "warn"));
+    EXPECT_EQ(f.macroHost.warnings.back(),
+              sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    EXPECT_TRUE(f.macro.mailSlot().MailSendId.empty()); // an open writer's slot is untouched
+    EXPECT_TRUE(f.macro.reserve().empty());
+}
