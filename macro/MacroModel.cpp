@@ -230,7 +230,7 @@ void MacroModel::ListBox1Click(int index) {
     if (index < 0 || index >= static_cast<int>(netNames_.size()))
         return;
     netButtons_ = true;
-    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+    if (currentNet_ >= 0 && currentNet_ <= kMaxNet)
         Convert();
     selectedNet_ = index;
     setNetNo(std::to_string(index));
@@ -239,7 +239,7 @@ void MacroModel::ListBox1Click(int index) {
 }
 
 void MacroModel::FormClose() {
-    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+    if (currentNet_ >= 0 && currentNet_ <= kMaxNet)
         Convert();
 }
 

@@ -142,11 +142,11 @@ public:
     void FormShow();
     // The net list was saved: forgets the net (NetNo "999") and runs FormShow.
     void reloadNetList();
-    // Chooses net `index` of the net list: saves the net being left (nets 0-98), loads the
+    // Chooses net `index` of the net list: saves the net being left, loads the
     // chosen one and selects it in the main window's net selector. An index outside the
     // list is ignored.
     void ListBox1Click(int index);
-    // Leaving the window saves the current net (nets 0-98).
+    // Leaving the window saves the current net.
     void FormClose();
 
     // --- Fixed steps. ---

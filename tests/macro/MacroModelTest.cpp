@@ -472,7 +472,7 @@ TEST_F(MacroModelTest, NothingAWriterHandsOverChangesTheShapeOfTheFile) {
     EXPECT_EQ(model.reserve().ReserveCount(), 7);
 }
 
-TEST_F(MacroModelTest, Net99LoadsButIsNeverSavedOnLeavingIt) {
+TEST_F(MacroModelTest, Net99IsSavedOnLeavingItLikeEveryOtherNet) {
     base::Lines hundredAndOne;
     for (int n = 0; n <= 100; ++n) {
         const auto r = record("NET " + std::to_string(n), "N" + std::to_string(n), "9");
@@ -484,20 +484,25 @@ TEST_F(MacroModelTest, Net99LoadsButIsNeverSavedOnLeavingIt) {
     for (int n : {98, 99, 100})
         writeNetFile("N" + std::to_string(n), "NET.MAC",
                      {"SETKTBBS", "DIAL{" + std::to_string(n) + "}", "LOGIN", "MBOARD"});
-    const std::string original = bytes("N99/NET.MAC");
 
     m.ListBox1Click(98);
     m.setChecked(Step::QUIT, true);
     m.ListBox1Click(99); // leaving 98 saves it
     EXPECT_EQ(bytes("N98/NET.MAC"), "SETKTBBS\r\nDIAL{98}\r\nLOGIN\r\nMBOARD\r\nQUIT\r\n");
     EXPECT_TRUE(m.netLoaded());
-    EXPECT_TRUE(m.checked(Step::MBOARD)); // 99 is read ...
+    EXPECT_TRUE(m.checked(Step::MBOARD));
     EXPECT_FALSE(m.checked(Step::QUIT));
     m.setChecked(Step::QUIT, true);
-    m.ListBox1Click(98); // ... but leaving it does not write it
+    m.setDay(3);
+    m.setChecked(Step::MIDOKU, true);
+    m.ListBox1Click(98); // leaving 99 saves its steps and unread date
+    EXPECT_EQ(bytes("N99/NET.MAC"), "SETKTBBS\r\nDIAL{99}\r\nLOGIN\r\nMBOARD\r\nMIDOKU :" +
+                                        macro::midokuDate(m.unread()) + "\r\nQUIT\r\n");
     m.ListBox1Click(99);
+    m.setChecked(Step::MBOARD, false);
     m.FormClose();
-    EXPECT_EQ(bytes("N99/NET.MAC"), original);
+    EXPECT_EQ(bytes("N99/NET.MAC"), "SETKTBBS\r\nDIAL{99}\r\nLOGIN\r\nMIDOKU :" +
+                                        macro::midokuDate(m.unread()) + "\r\nQUIT\r\n");
 
     m.ListBox1Click(100); // past the last net number: nothing is loaded
     EXPECT_FALSE(m.netLoaded());
