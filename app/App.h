@@ -90,7 +90,7 @@ public:
     void showSettings(shell::SettingPage page) override;
     void showAbout() override;
     void startUp() override;
-    void closing() override;
+    bool closing() override;
 
     // SettingHost, FrameHost
     void setMainAndMacroEnabled(bool enabled) override;
