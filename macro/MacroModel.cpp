@@ -70,7 +70,10 @@ void MacroModel::notify() {
 std::string MacroModel::netFolder(int net) const {
     if (!nets_.has(net))
         return {};
-    return base::joinPath(base_, base::nativePath(nets_.field(net, shell::kShortName)));
+    const std::string name = nets_.field(net, shell::kShortName);
+    if (!shell::plainFolderName(name))
+        return {}; // never the data folder itself nor a folder outside it
+    return base::joinPath(base_, name);
 }
 
 std::string MacroModel::macroPath() const {
@@ -98,10 +101,11 @@ void MacroModel::NetNoChange() {
         notify();
         return;
     }
-    if (base::trim(nets_.field(currentNet_, shell::kShortName)).empty()) {
-        // Without a folder name the net's NET.MAC would be the template itself.
-        host_.warn(
-            base::sj(u8"ネットのフォルダ名（略称）が空です．ネットの編集で設定してください．"));
+    if (netFolder(currentNet_).empty()) {
+        // Without a plain folder name the net's NET.MAC would be the template itself, or a
+        // file outside the data folder.
+        host_.warn(base::sj(u8"ネットのフォルダ名（略称）が空か，フォルダ名に使えません．"
+                            u8"ネットの編集で設定してください．"));
         notify();
         return;
     }
@@ -308,7 +312,7 @@ base::Lines MacroModel::buildCommandList() const {
 }
 
 bool MacroModel::writeMacroFile(const base::Lines& lines) {
-    if (!canWrite_)
+    if (!canWrite_ || netFolder(currentNet_).empty())
         return false;
     try {
         base::replaceLines(macroPath(), lines);

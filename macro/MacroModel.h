@@ -131,7 +131,8 @@ public:
     int currentNet() const { return currentNet_; }
     // True when a net is loaded and its NET.MAC may be written.
     bool netLoaded() const { return canWrite_; }
-    // Net n's folder (base folder + its short name), "" for a net not in the list.
+    // Net n's folder (base folder + its short name), "" for a net not in the list or one
+    // whose short name is not one plain folder name.
     std::string netFolder(int net) const;
 
     // --- The net list (ListBox1) and the window's lifecycle. ---

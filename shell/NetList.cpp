@@ -9,7 +9,7 @@
 namespace shell {
 
 bool plainFolderName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..")
+    if (name.find_first_not_of(' ') == std::string::npos || name == "." || name == "..")
         return false;
     for (size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);

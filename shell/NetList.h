@@ -24,7 +24,7 @@ enum NetField {
 };
 constexpr int kLinesPerNet = 10;
 
-// True for a short name that is one plain folder name: not empty, not "." or "..", no
+// True for a short name that is one plain folder name: not blank, not "." or "..", no
 // "/" or "\\" (double-byte characters are stepped over: their second byte may be 0x5C),
 // no control bytes. Anything else would put a net's files outside the data folder.
 bool plainFolderName(const std::string& name);

@@ -294,6 +294,32 @@ TEST_F(MacroModelTest, NothingIsReservedOrRemovedAndNoWriterOpensWhileARunIsOn) 
     EXPECT_EQ(host.calls.back(), "mailWriter");
 }
 
+// A short name read from the net list that is not one plain folder name never puts a
+// net's files anywhere: not outside the data folder, not into the data folder itself.
+TEST_F(MacroModelTest, ANetWhoseShortNameIsNoPlainFolderNameIsNeverWritten) {
+    // A name of its own beside the test's folder, so no other run can have made it.
+    const std::string outside = "../" + dir.path().substr(dir.path().rfind('/') + 1) + "-out";
+    base::Lines list;
+    for (const auto& r : {record("OUT", outside, "9"), record("DOT", ".", "9")})
+        list.insert(list.end(), r.begin(), r.end());
+    shell::NetList bad{dir.path(), list};
+    MacroModel m{bad, host, dir.path()};
+    m.FormShow();
+    const std::string template_ = bytes("NET.MAC");
+    for (int n : {0, 1}) {
+        host.warnings.clear();
+        m.ListBox1Click(n);
+        EXPECT_FALSE(m.netLoaded()) << n;
+        EXPECT_EQ(host.warnings.size(), 1u) << n;
+        EXPECT_EQ(m.netFolder(n), "");
+        EXPECT_FALSE(m.Convert());
+        EXPECT_FALSE(m.appendReservation(n, ReserveList::makeBlock("MDOWN :PC#1")));
+    }
+    m.FormClose();
+    EXPECT_FALSE(base::dirExists(dir.file(outside)));
+    EXPECT_EQ(bytes("NET.MAC"), template_);
+}
+
 TEST_F(MacroModelTest, TheCommandListNeverOutgrowsItsTable) {
     model.ListBox1Click(0);
     for (Step s : kAllSteps)
@@ -342,7 +368,7 @@ TEST_F(MacroModelTest, NetNumbersThatNameNoNetLoadAndWriteNothing) {
 
     // A folder that cannot be made: the write fails and is reported.
     base::replaceLines(dir.file("FILE"), {"x"});
-    nets.setField(2, shell::kShortName, "FILE/SUB");
+    nets.setField(2, shell::kShortName, "FILE");
     model.setNetNo("2");
     EXPECT_TRUE(model.netLoaded());
     EXPECT_FALSE(model.Convert());
