@@ -167,7 +167,8 @@ void WriterModel::FormShow(const macro::MailSlot& slot) {
         setStyleValuesFromNet(v);
         v.ResNo = "0000";
         const std::string subject = lines.size() > 2 ? lines[2] : std::string();
-        title_ = "RE:" + cutBytes(base::copyFrom(subject, 6), 100);
+        // Proposed within what checkMailTitle accepts, cut at a character boundary.
+        title_ = "RE:" + cutBytes(base::copyFrom(subject, 6), kMaxTitle - 3);
         showStyle(Style::Mail, v);
         body_ = quoteMessage(slot.MailText);
         timer1_.setEnabled(true);

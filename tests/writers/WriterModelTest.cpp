@@ -218,6 +218,20 @@ TEST(MailWriter, OneStyleDialogServesOneWriterAtATime) {
     EXPECT_EQ(f.styles.values().ComID, "IJKL0789");
 }
 
+// The proposed "RE:" title is one the writer accepts: cut to the title's length at a
+// character boundary.
+TEST(MailWriter, TheProposedRETitleIsOneItAccepts) {
+    WriterFixture f;
+    std::string subject;
+    for (int i = 0; i < 40; ++i)
+        subject += sj(u8"あ");
+    WriterModel w(f.context(), WriterKind::Mail);
+    w.FormShow(mailSlot(
+        "RES", "from: EFGH0456 Hanako\r\nDate: 26/12/01\r\nSubj: " + subject + "\r\nHi\r\n", ""));
+    EXPECT_EQ(w.title(), "RE: " + subject.substr(0, 46)); // the blank after "Subj:" and 23 あ
+    EXPECT_EQ(w.checkFields(), std::nullopt);
+}
+
 TEST(MailWriter, AnAnswerProposesRETitleAndQuotesTheMail) {
     WriterFixture f;
     WriterModel w(f.context(), WriterKind::Mail);
