@@ -193,15 +193,18 @@ void App::startUp() {
         convModel_.recoverCaptureLog();
 }
 
-void App::closing() {
-    // Open writers are asked whether to reserve their text before the program ends.
-    frame_->mdiArea()->closeAllSubWindows();
+bool App::closing() {
+    // Open writers are asked whether to reserve their text before the program ends; a
+    // Cancel keeps the writer, its text and the program.
+    if (!frame_->closeChildren())
+        return false;
     // The net shown in the net manager is saved as if the user had left it.
     macroModel_.FormClose();
     if (timerForm_->isVisible())
         timerForm_->close(); // commits the panel and saves Timer.dat
     frameModel_.FormCloseQuery(settingModel_);
     QApplication::quit();
+    return true;
 }
 
 void App::setMainAndMacroEnabled(bool enabled) {
@@ -249,6 +252,10 @@ bool App::provides(macro::Feature f) const {
     default:
         return false;
     }
+}
+
+bool App::runActive() const {
+    return vazev_.running();
 }
 
 void App::showTerminal() {

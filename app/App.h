@@ -19,8 +19,8 @@
 #include "ui/QtLoop.h"
 #include "viewers/ViewerHost.h"
 #include "writers/ReserveEditor.h"
-#include "writers/TextStyleModel.h"
 #include "writers/TWriteForm.h"
+#include "writers/TextStyleModel.h"
 
 #include <memory>
 
@@ -30,7 +30,7 @@ class TVazevForm;
 namespace macro {
 class TMacroForm;
 class TTimerSetForm;
-}
+} // namespace macro
 namespace sim {
 class SimLinePeer;
 }
@@ -90,7 +90,7 @@ public:
     void showSettings(shell::SettingPage page) override;
     void showAbout() override;
     void startUp() override;
-    void closing() override;
+    bool closing() override;
 
     // SettingHost, FrameHost
     void setMainAndMacroEnabled(bool enabled) override;
@@ -102,6 +102,7 @@ public:
     void selectMainNet(int index) override;
     void hideMacroWindow() override;
     bool provides(macro::Feature f) const override;
+    bool runActive() const override;
     void showTerminal() override;
     void startAutoLogin() override;
     void stopTimerClock() override;

@@ -52,6 +52,9 @@ public:
 
     // True when the window behind a feature exists; false until a later part connects it.
     virtual bool provides(Feature) const { return false; }
+    // True while a run works through the command list: nothing may then change the
+    // reservation list but the run itself.
+    virtual bool runActive() const { return false; }
 
     // Starting a run, in the order BitBtn2Click calls them; Convert runs between
     // hideMacroWindow and startAutoLogin. The engine reads the command list, the net

@@ -70,7 +70,10 @@ void MacroModel::notify() {
 std::string MacroModel::netFolder(int net) const {
     if (!nets_.has(net))
         return {};
-    return base::joinPath(base_, base::nativePath(nets_.field(net, shell::kShortName)));
+    const std::string name = nets_.field(net, shell::kShortName);
+    if (!shell::plainFolderName(name))
+        return {}; // never the data folder itself nor a folder outside it
+    return base::joinPath(base_, name);
 }
 
 std::string MacroModel::macroPath() const {
@@ -98,10 +101,11 @@ void MacroModel::NetNoChange() {
         notify();
         return;
     }
-    if (base::trim(nets_.field(currentNet_, shell::kShortName)).empty()) {
-        // Without a folder name the net's NET.MAC would be the template itself.
-        host_.warn(
-            base::sj(u8"ネットのフォルダ名（略称）が空です．ネットの編集で設定してください．"));
+    if (netFolder(currentNet_).empty()) {
+        // Without a plain folder name the net's NET.MAC would be the template itself, or a
+        // file outside the data folder.
+        host_.warn(base::sj(u8"ネットのフォルダ名（略称）が空か，フォルダ名に使えません．"
+                            u8"ネットの編集で設定してください．"));
         notify();
         return;
     }
@@ -230,7 +234,7 @@ void MacroModel::ListBox1Click(int index) {
     if (index < 0 || index >= static_cast<int>(netNames_.size()))
         return;
     netButtons_ = true;
-    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+    if (currentNet_ >= 0 && currentNet_ <= kMaxNet)
         Convert();
     selectedNet_ = index;
     setNetNo(std::to_string(index));
@@ -239,7 +243,7 @@ void MacroModel::ListBox1Click(int index) {
 }
 
 void MacroModel::FormClose() {
-    if (currentNet_ >= 0 && currentNet_ < kMaxNet)
+    if (currentNet_ >= 0 && currentNet_ <= kMaxNet)
         Convert();
 }
 
@@ -308,7 +312,7 @@ base::Lines MacroModel::buildCommandList() const {
 }
 
 bool MacroModel::writeMacroFile(const base::Lines& lines, bool warnUser) {
-    if (!canWrite_)
+    if (!canWrite_ || netFolder(currentNet_).empty())
         return false;
     try {
         base::replaceLines(macroPath(), lines);
@@ -334,6 +338,46 @@ bool MacroModel::saveNetMac() {
 
 // --- Reservations ---
 
+bool MacroModel::refusedDuringRun() {
+    if (!host_.runActive())
+        return false;
+    host_.warn(base::sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    return true;
+}
+
+MacroModel::NetState MacroModel::netState() const {
+    return {macroLines_,       reserve_, netNo_,  currentNet_, netShown_,   canWrite_,
+            lostReservations_, steps_,   unread_, dayMax_,     boardLines_, selectedBoard_};
+}
+
+void MacroModel::restoreNetState(NetState&& s) {
+    macroLines_ = std::move(s.macroLines);
+    reserve_ = std::move(s.reserve);
+    netNo_ = std::move(s.netNo);
+    currentNet_ = s.currentNet;
+    netShown_ = s.netShown;
+    canWrite_ = s.canWrite;
+    lostReservations_ = s.lostReservations;
+    steps_ = s.steps;
+    unread_ = s.unread;
+    dayMax_ = s.dayMax;
+    boardLines_ = std::move(s.boardLines);
+    selectedBoard_ = s.selectedBoard;
+}
+
+bool MacroModel::appendHere(const base::Lines& block) {
+    if (!canWrite_) {
+        host_.warn(base::sj(u8"予約するネットを読み込めません．この予約は追加しませんでした．"));
+        return false;
+    }
+    if (!reserve_.append(block)) {
+        host_.warn(base::sj(u8"予約リストがいっぱいです（") + std::to_string(reserve_.limit()) +
+                   base::sj(u8" 行まで）．この予約は追加しませんでした．"));
+        return false;
+    }
+    return Convert();
+}
+
 bool MacroModel::appendReservation(int net, const base::Lines& block) {
     if (!ReserveList::wellFormed(block)) {
         // Nothing but whole blocks may reach NET.MAC, or a stray line would become a
@@ -342,19 +386,51 @@ bool MacroModel::appendReservation(int net, const base::Lines& block) {
         host_.warn(base::sj(u8"予約の形が正しくありません．この予約は追加しませんでした．"));
         return false;
     }
-    setNetNo(std::to_string(net));
+    if (refusedDuringRun())
+        return false;
     bool done = false;
-    if (!canWrite_) {
-        host_.warn(base::sj(u8"予約するネットを読み込めません．この予約は追加しませんでした．"));
-    } else if (!reserve_.append(block)) {
-        host_.warn(base::sj(u8"予約リストがいっぱいです（") + std::to_string(reserve_.limit()) +
-                   base::sj(u8" 行まで）．この予約は追加しませんでした．"));
+    if (netShown_ && net == currentNet_) {
+        done = appendHere(block);
     } else {
-        done = Convert();
+        // The net shown stays in memory as it is; only the other net is read and written.
+        NetState shown = netState();
+        netNo_ = std::to_string(net);
+        NetNoChange();
+        done = appendHere(block);
+        restoreNetState(std::move(shown));
     }
     setNetNo(selectedNet_ >= 0 ? std::to_string(selectedNet_) : "999");
     notify();
     return done;
+}
+
+bool MacroModel::removeReservationAt(int line) {
+    if (line < 0 || line >= reserve_.ReserveCount() || refusedDuringRun())
+        return false;
+    reserve_.removeBlockAt(line);
+    Convert();
+    notify();
+    return true;
+}
+
+void MacroModel::resformcleateClick() {
+    if (!refusedDuringRun())
+        host_.openReplyWriter();
+}
+
+void MacroModel::newwriteformcleateClick() {
+    if (!refusedDuringRun())
+        host_.openNewWriter();
+}
+
+void MacroModel::MailWriteFormCleateClick() {
+    if (!refusedDuringRun())
+        host_.openMailWriter();
+}
+
+void MacroModel::openUploadRequest() {
+    if (!refusedDuringRun())
+        host_.openUploadRequest();
 }
 
 // --- Boards ---

@@ -93,18 +93,33 @@ public:
     const std::string& MacroLines(int i) const;
     const base::Lines& commandList() const { return macroLines_; }
 
-    // --- The reservation list of the current net. Appends go through appendReservation;
-    // the engine and the reservation editor remove blocks here directly. ---
+    // --- The reservation list of the current net. This model is its one owner: windows
+    // append with appendReservation and remove with removeReservationAt, each of which
+    // writes NET.MAC at once, so the list in memory and the file never differ. The engine
+    // removes the blocks it carried out through reserve() and saves each removal with
+    // saveNetMac. ---
     ReserveList& reserve() { return reserve_; }
     const ReserveList& reserve() const { return reserve_; }
 
-    // Appends a block (ReserveList::makeBlock) for net `net`: makes it the current net
-    // (loading it, without saving the net shown), appends, runs Convert and sets the net
-    // number back to the net selected in the net list ("999" when none is). A block that
-    // would not fit, a block that is not well formed (ReserveList::wellFormed), or a net
-    // that cannot be loaded, is refused with a warning and nothing already reserved is
-    // lost. True when the block was appended and NET.MAC written.
+    // Appends a block (ReserveList::makeBlock) for net `net` and writes that net's NET.MAC.
+    // For the net shown the block joins its list; for another net, that net is loaded, the
+    // block appended and its file written, and then the net shown comes back exactly as it
+    // was in memory (never read again from its file, which could bring back blocks already
+    // carried out or taken out for editing). The net number then follows the net selected
+    // in the net list ("999" when none is). Refused with a warning, and nothing already
+    // reserved lost: while a run is on, a block that would not fit, a block that is not
+    // well formed (ReserveList::wellFormed), a net that cannot be loaded. True when the
+    // block was appended and NET.MAC written.
     bool appendReservation(int net, const base::Lines& block);
+    // Removes the block that starts at line `line` of the current net's list and writes
+    // NET.MAC. Refused (false, with the warning) while a run is on, or out of range.
+    bool removeReservationAt(int line);
+
+    // True while a run is on.
+    bool runActive() const { return host_.runActive(); }
+    // While a run is on: warns that nothing can be reserved now and returns true. Every
+    // window that reserves, or opens a writer, asks this first.
+    bool refusedDuringRun();
 
     // --- The current net. ---
     const std::string& NetNo() const { return netNo_; }
@@ -116,7 +131,8 @@ public:
     int currentNet() const { return currentNet_; }
     // True when a net is loaded and its NET.MAC may be written.
     bool netLoaded() const { return canWrite_; }
-    // Net n's folder (base folder + its short name), "" for a net not in the list.
+    // Net n's folder (base folder + its short name), "" for a net not in the list or one
+    // whose short name is not one plain folder name.
     std::string netFolder(int net) const;
 
     // --- The net list (ListBox1) and the window's lifecycle. ---
@@ -127,11 +143,11 @@ public:
     void FormShow();
     // The net list was saved: forgets the net (NetNo "999") and runs FormShow.
     void reloadNetList();
-    // Chooses net `index` of the net list: saves the net being left (nets 0-98), loads the
+    // Chooses net `index` of the net list: saves the net being left, loads the
     // chosen one and selects it in the main window's net selector. An index outside the
     // list is ignored.
     void ListBox1Click(int index);
-    // Leaving the window saves the current net (nets 0-98).
+    // Leaving the window saves the current net.
     void FormClose();
 
     // --- Fixed steps. ---
@@ -194,12 +210,32 @@ public:
     ReplySlot& replySlot() { return replySlot_; }
     NewSlot& newSlot() { return newSlot_; }
     MailSlot& mailSlot() { return mailSlot_; }
-    void resformcleateClick() { host_.openReplyWriter(); }
-    void newwriteformcleateClick() { host_.openNewWriter(); }
-    void MailWriteFormCleateClick() { host_.openMailWriter(); }
-    void openUploadRequest() { host_.openUploadRequest(); }
+    // A writer is not opened while a run is on (the warning says why): it could not
+    // reserve, and the run has hidden the windows it would appear over.
+    void resformcleateClick();
+    void newwriteformcleateClick();
+    void MailWriteFormCleateClick();
+    void openUploadRequest();
 
 private:
+    // Everything loading a net replaces: kept while a reservation is appended for another
+    // net and put back afterwards.
+    struct NetState {
+        base::Lines macroLines;
+        ReserveList reserve;
+        std::string netNo;
+        int currentNet;
+        bool netShown, canWrite, lostReservations;
+        std::array<bool, kStepCount> steps;
+        UnreadDate unread;
+        int dayMax;
+        std::vector<std::string> boardLines;
+        int selectedBoard;
+    };
+    NetState netState() const;
+    void restoreNetState(NetState&& s);
+    bool appendHere(const base::Lines& block);
+
     std::string macroPath() const;
     base::Lines buildCommandList() const;
     bool writeMacroFile(const base::Lines& lines, bool warnUser);

@@ -23,8 +23,9 @@ public:
     virtual void showAbout() = 0;
     // The main window's first show: the start-up procedure.
     virtual void startUp() = 0;
-    // The main window is closing: save what it owns.
-    virtual void closing() = 0;
+    // The main window is closing: save what it owns. False when the program stays open
+    // (a child window refused to close, its user chose Cancel); nothing is saved then.
+    virtual bool closing() = 0;
 };
 
 } // namespace shell

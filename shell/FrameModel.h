@@ -32,6 +32,8 @@ public:
 
     // Writes TARNO_I2.INI afresh from the ticks, the fonts and the settings window's modem
     // settings. Closing is never refused; a failed write is reported and the old file kept.
+    // A file that did not load whole was first kept as TARNO_I2.BAK by START; one that
+    // could not be read (or kept) is not written at all.
     void FormCloseQuery(const SettingModel& settings);
 
     // "新規発言" and "すべて" untick each other; "ツリー表示" toggles.
@@ -47,9 +49,12 @@ public:
     const Fonts& fonts() const { return fonts_; }
 
 private:
+    std::string keepOriginal();
+
     FrameHost& host_;
     std::string folder_;
     bool firstShow_ = true;
+    bool mayWrite_ = true;
     bool browseNew_;
     bool browseAll_;
     bool treeView_;

@@ -8,6 +8,21 @@
 
 namespace shell {
 
+bool plainFolderName(const std::string& name) {
+    if (name.find_first_not_of(' ') == std::string::npos || name == "." || name == "..")
+        return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const auto c = static_cast<unsigned char>(name[i]);
+        if (base::isLeadByte(c) && i + 1 < name.size()) {
+            ++i; // a double-byte character
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || c == '/' || c == '\\')
+            return false;
+    }
+    return true;
+}
+
 std::string NetList::load() {
     lines_.clear();
     for (const char* name : {kFileName, kStartingCopy}) {

@@ -24,8 +24,15 @@ enum NetField {
 };
 constexpr int kLinesPerNet = 10;
 
+// True for a short name that is one plain folder name: not blank, not "." or "..", no
+// "/" or "\\" (double-byte characters are stepped over: their second byte may be 0x5C),
+// no control bytes. Anything else would put a net's files outside the data folder.
+bool plainFolderName(const std::string& name);
+
 class NetList {
 public:
+    // The net manager serves nets 0 to 99.
+    static constexpr int kMaxNets = 100;
     static constexpr const char* kFileName = "NETLIST.DAT";
     static constexpr const char* kStartingCopy = "NETLIST.NEW";
 

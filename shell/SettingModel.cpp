@@ -6,16 +6,18 @@
 namespace shell {
 
 SettingModel::SettingModel(NetList& nets, Fonts& mainFonts, SettingHost& host)
-    : nets_(nets), mainFonts_(mainFonts), host_(host), rowFonts_(mainFonts) {}
+    : nets_(nets), draft_(nets), mainFonts_(mainFonts), host_(host), rowFonts_(mainFonts) {}
 
 void SettingModel::loadNetList() {
     std::string error = nets_.load();
+    draft_ = nets_;
     if (!error.empty())
         host_.warn(error);
 }
 
 void SettingModel::FormShow() {
     host_.setMainAndMacroEnabled(false);
+    draft_ = nets_; // edits stay here until OK
     prepareFontPage();
     prepareNetPage();
     settingListText_ = modems_[0].name;
@@ -38,35 +40,35 @@ void SettingModel::prepareNetPage() {
 }
 
 void SettingModel::PropatyCopy() {
-    if (!nets_.has(selectedNet_))
+    if (!draft_.has(selectedNet_))
         return;
     const int n = selectedNet_;
-    nets_.setField(n, kNetName, fields_.name);
-    nets_.setField(n, kShortName, fields_.shortName);
-    nets_.setField(n, kTelNo, fields_.telNo);
-    nets_.setField(n, kModemSetNo, std::to_string(fields_.modemIndex));
-    nets_.setField(n, kUserID, fields_.userId);
-    nets_.setField(n, kPassword, fields_.password);
-    nets_.setField(n, kHandle, fields_.handle);
-    nets_.setField(n, kHostKind, hostKind_);
+    draft_.setField(n, kNetName, fields_.name);
+    draft_.setField(n, kShortName, fields_.shortName);
+    draft_.setField(n, kTelNo, fields_.telNo);
+    draft_.setField(n, kModemSetNo, std::to_string(fields_.modemIndex));
+    draft_.setField(n, kUserID, fields_.userId);
+    draft_.setField(n, kPassword, fields_.password);
+    draft_.setField(n, kHandle, fields_.handle);
+    draft_.setField(n, kHostKind, hostKind_);
 }
 
 void SettingModel::ListBox1Click(int net) {
-    if (!nets_.has(net))
+    if (!draft_.has(net))
         return;
     propertiesEnabled_ = true;
     PropatyCopy();
-    fields_.name = nets_.field(net, kNetName);
-    fields_.shortName = nets_.field(net, kShortName);
-    fields_.telNo = nets_.field(net, kTelNo);
+    fields_.name = draft_.field(net, kNetName);
+    fields_.shortName = draft_.field(net, kShortName);
+    fields_.telNo = draft_.field(net, kTelNo);
     // A setting number that is not one of the five selects the first, so a bad line never
     // turns into "-1" when the fields are copied back.
-    int modem = base::strToIntDef(nets_.field(net, kModemSetNo), 0);
+    int modem = base::strToIntDef(draft_.field(net, kModemSetNo), 0);
     fields_.modemIndex = modem >= 0 && modem < kModemSettings ? modem : 0;
-    fields_.userId = nets_.field(net, kUserID);
-    fields_.password = nets_.field(net, kPassword);
-    fields_.handle = nets_.field(net, kHandle);
-    hostKind_ = nets_.field(net, kHostKind);
+    fields_.userId = draft_.field(net, kUserID);
+    fields_.password = draft_.field(net, kPassword);
+    fields_.handle = draft_.field(net, kHandle);
+    hostKind_ = draft_.field(net, kHostKind);
     if (hostKind_ == "KTBBS")
         hostButton_ = HostKindButton::KTBBS;
     else if (hostKind_ == "BIG")
@@ -87,26 +89,45 @@ void SettingModel::BIGClick() {
 }
 
 void SettingModel::newNet() {
-    nets_.addNew();
+    if (draft_.count() >= NetList::kMaxNets) {
+        host_.warn(
+            base::sj(u8"ネットは 100 件までしか登録できません．新しいネットは作りませんでした．"));
+        return;
+    }
+    draft_.addNew();
     if (selectedNet_ >= 0)
         ListBox1Click(selectedNet_);
     prepareNetPage();
 }
 
 void SettingModel::deleteNet() {
-    if (!nets_.has(selectedNet_))
+    if (!draft_.has(selectedNet_))
         return;
-    nets_.remove(selectedNet_);
+    draft_.remove(selectedNet_);
     deleteEnabled_ = false;
     prepareNetPage();
 }
 
 bool SettingModel::Button9Click() {
-    propertiesEnabled_ = false;
     PropatyCopy();
+    for (int n = 0; n < draft_.count(); ++n) {
+        const std::string shortName = draft_.field(n, kShortName);
+        if (!plainFolderName(shortName)) {
+            host_.warn(
+                base::sj(u8"ネット「") + draft_.field(n, kNetName) + base::sj(u8"」の略称 \"") +
+                shortName +
+                base::sj(u8"\" はフォルダ名に使えません．"
+                         u8"「/」「\\」「.」「..」や制御文字を含まない一つの名前にしてください．"));
+            return false;
+        }
+    }
+    propertiesEnabled_ = false;
+    const NetList kept = nets_;
+    nets_ = draft_;
     try {
         nets_.save();
     } catch (const base::FileError& e) {
+        nets_ = kept;
         host_.warn(base::sj(u8"ネットリストを保存できませんでした。") + "\r\n" + e.what());
         propertiesEnabled_ = selectedNet_ >= 0;
         return false;

@@ -3,9 +3,9 @@
 // copied back, new and deleted nets, the five modem settings and the three row fonts.
 //
 // The window forwards every user action here and then shows what the model holds; the
-// model edits the net list in memory and saves it only on the net page's OK. Modem
-// settings and fonts live here for the whole run; the main window writes them to the
-// settings file when the program closes.
+// model edits its own copy of the net list and hands it to the program (and saves it)
+// only on the net page's OK. Modem settings and fonts live here for the whole run; the
+// main window writes them to the settings file when the program closes.
 #include "shell/ModemSetting.h"
 #include "shell/NetList.h"
 #include "shell/SettingPage.h"
@@ -88,7 +88,8 @@ public:
     void applyFonts(); // "更新" and the modem page's OK; the window closes afterwards
 
     // State shown by the window.
-    const NetList& nets() const { return nets_; }
+    // The net list as the window shows it, with the edits not yet confirmed by OK.
+    const NetList& nets() const { return draft_; }
     int selectedNet() const { return selectedNet_; }
     bool propertiesEnabled() const { return propertiesEnabled_; }
     bool deleteEnabled() const { return deleteEnabled_; }
@@ -113,7 +114,8 @@ public:
 private:
     ModemSetting& cur() { return modems_[static_cast<size_t>(currentModem_)]; }
 
-    NetList& nets_;
+    NetList& nets_; // the list the program works with: changed only by OK
+    NetList draft_; // the window's copy, which every edit changes
     Fonts& mainFonts_;
     SettingHost& host_;
 

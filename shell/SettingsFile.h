@@ -36,6 +36,7 @@ struct SettingsReadResult {
 
 constexpr const char* kSettingsFile = "TARNO_I2.INI";
 constexpr const char* kSettingsStartingCopy = "TARNO_I2.NEW";
+constexpr const char* kSettingsBackup = "TARNO_I2.BAK"; // a file that did not load whole
 constexpr int kSettingsLines = 61;
 constexpr int kFontNameMax = 31;
 

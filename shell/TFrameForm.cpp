@@ -199,9 +199,20 @@ void TFrameForm::showEvent(QShowEvent* event) {
     });
 }
 
+bool TFrameForm::closeChildren() {
+    mdi_->closeAllSubWindows();
+    // A closed sub-window may be deleted only later; the ones that refused stay visible.
+    for (QMdiSubWindow* sub : mdi_->subWindowList())
+        if (sub->isVisible())
+            return false;
+    return true;
+}
+
 void TFrameForm::closeEvent(QCloseEvent* event) {
-    desktop_.closing();
-    event->accept();
+    if (desktop_.closing())
+        event->accept();
+    else
+        event->ignore();
 }
 
 } // namespace shell

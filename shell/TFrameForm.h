@@ -37,6 +37,8 @@ public:
     // A menu item or tool button by its object name, for connecting later windows to it.
     QAction* action(const QString& name) const;
     QMdiArea* mdiArea() const { return mdi_; }
+    // Asks every child window to close; true when none is left open.
+    bool closeChildren();
     // Shows the browse-mode ticks the model holds.
     void refreshBrowseModes();
 

@@ -39,11 +39,6 @@ void LogEditModel::FormShow(const std::string& netFolder, const std::string& boa
     caption_ = sj(u8"ログの整理 [") + netFolder_ + "\\" + boardFileName(nn, ".DAT") + " ]";
 }
 
-void LogEditModel::zeroUnlessNumber(std::string& field) {
-    if (base::strToIntDef(field, 99999) == 99999)
-        field = "0";
-}
-
 std::string LogEditModel::path(const std::string& nn, const char* ext) const {
     return base::joinPath(base_, base::nativePath(netFolder_ + "\\" + boardFileName(nn, ext)));
 }
@@ -66,15 +61,27 @@ LogEditModel::Result LogEditModel::go() {
     // The removal range is checked before anything is read or written.
     int from = 0, to = 0, keep = 0;
     if (CheckBox1) {
+        // A field that is not a number is refused as it stands: no stand-in value may
+        // decide how many articles are deleted.
         if (RadioButton2) {
-            keep = base::strToIntDef(Edit3, 0);
+            const auto n = base::strToInt(Edit3);
+            if (!n) {
+                lastError_ = sj(u8"残すアーティクルの数が数字ではありません．実行しませんでした．");
+                return Result::BadRange;
+            }
+            keep = *n;
             if (keep < 0) {
                 lastError_ = sj(u8"範囲指定がおかしいです.");
                 return Result::BadRange;
             }
         } else {
-            from = base::strToIntDef(Edit1, 0);
-            to = base::strToIntDef(Edit2, 0);
+            const auto f = base::strToInt(Edit1), t = base::strToInt(Edit2);
+            if (!f || !t) {
+                lastError_ = sj(u8"削除する範囲が数字ではありません．実行しませんでした．");
+                return Result::BadRange;
+            }
+            from = *f;
+            to = *t;
             if (from < 0 || from > to) {
                 lastError_ = sj(u8"範囲指定がおかしいです.");
                 return Result::BadRange;

@@ -39,12 +39,9 @@ public:
     void setNetFolder(const std::string& netFolder) { netFolder_ = netFolder; }
     const std::string& netFolder() const { return netFolder_; }
 
-    // Fields that are not a number become "0" (Edit1Change, Edit2Change, Edit3Change).
-    void Edit1Change() { zeroUnlessNumber(Edit1); }
-    void Edit2Change() { zeroUnlessNumber(Edit2); }
-    void Edit3Change() { zeroUnlessNumber(Edit3); }
-
-    // Reorganises the board named by characters 3-4 of Panel1 with the fields below.
+    // Reorganises the board named by characters 3-4 of Panel1 with the fields below. The
+    // fields it uses are read as they were typed: one that is not a number is refused
+    // (BadRange, with a text naming it).
     Result go();
     // The error text of the last Failed or BadRange (Shift-JIS).
     const std::string& lastError() const { return lastError_; }
@@ -65,7 +62,6 @@ public:
     std::string Edit4;     // the save file, as shown
 
 private:
-    static void zeroUnlessNumber(std::string& field);
     std::string path(const std::string& nn, const char* ext) const;
     Result fail(const std::string& text);
 

@@ -72,22 +72,6 @@ TLogEditForm::TLogEditForm(LogEditModel& model, std::function<void(bool)> setOth
 
     connect(run, &QPushButton::clicked, this, &TLogEditForm::Button1Click);
     connect(cancel, &QPushButton::clicked, this, &TLogEditForm::Button2Click);
-    // A field that is not a number becomes "0" as it is edited.
-    // The slot reaches the model through a pointer of its own. With `this` captured again
-    // inside the outer lambda, the sanitizer build saw the slot use a wrong `this`.
-    auto watch = [this](QLineEdit* edit, void (LogEditModel::*change)(),
-                        std::string LogEditModel::*field) {
-        LogEditModel* model = &model_;
-        connect(edit, &QLineEdit::textEdited, this, [model, edit, change, field] {
-            model->*field = ui::fromQ(edit->text());
-            (model->*change)();
-            if (ui::fromQ(edit->text()) != model->*field)
-                edit->setText(toQ(model->*field));
-        });
-    };
-    watch(edit1_, &LogEditModel::Edit1Change, &LogEditModel::Edit1);
-    watch(edit2_, &LogEditModel::Edit2Change, &LogEditModel::Edit2);
-    watch(edit3_, &LogEditModel::Edit3Change, &LogEditModel::Edit3);
     onRefused_ = [this](const std::string& text) {
         QMessageBox::warning(this, tr8(u8"出来ません"), toQ(text));
     };

@@ -131,7 +131,7 @@ bool ArticleListModel::DownClick() {
 }
 
 bool ArticleListModel::reserve(const std::string& question, const std::string& line) {
-    if (!host_.ask(question))
+    if (macro_.refusedDuringRun() || !host_.ask(question))
         return false;
     // The net manager switches to the net, appends, writes NET.MAC and switches back.
     return macro_.appendReservation(net_, macro::ReserveList::makeBlock(line));

@@ -1,4 +1,5 @@
 #include "viewers/BoardModel.h"
+#include "viewers/ListText.h"
 
 #include "base/Sjis.h"
 #include "base/Text.h"
@@ -265,8 +266,8 @@ void BoardModel::loadBoard() {
         const int seq = static_cast<int>(m) + 1;
         const int article = articleOf(h);
         const std::string n = copy(h, 11, 4);
-        const std::string head =
-            (isDigits(n) ? four(std::stoi(n)) : n) + "-" + copy(h + std::string(25, ' '), 24, 21);
+        const std::string head = (isDigits(n) ? four(std::stoi(n)) : n) + "-" +
+                                 copyWhole(h + std::string(25, ' '), 24, 21);
         char mark = mode_ == BrowseMode::All ? '*' : '_';
         const std::string& word = searchword_;
         const bool search = mode_ == BrowseMode::Search;
@@ -301,7 +302,7 @@ void BoardModel::loadBoard() {
         int node;
         if (!reply) {
             const int sp = base::pos("Subj:", subj);
-            const std::string text = sp > 0 ? copy(subj, sp + 5, 80) : std::string();
+            const std::string text = sp > 0 ? copyWhole(subj, sp + 5, 80) : std::string();
             entries.push_back({std::string(1, mark) + seqText(seq) + head + " " + text, seq});
             node = tree.add(entry, -1, false);
         } else {
@@ -322,7 +323,8 @@ void BoardModel::loadBoard() {
             }
             ++replies[static_cast<size_t>(parent)];
             entries.push_back(
-                {std::string(1, mark) + seqText(seq) + pp + head + " " + copy(subj, 6, 50), seq});
+                {std::string(1, mark) + seqText(seq) + pp + head + " " + copyWhole(subj, 6, 50),
+                 seq});
             const int under = lastNode[static_cast<size_t>(parent)];
             node = tree.add(entry, under, under < 0);
         }

@@ -35,7 +35,8 @@ void MemberListModel::ListBox1Click(int index) {
 }
 
 void MemberListModel::MailClick() {
-    if (!mailEnabled() || net_ < 0)
+    // Refused during a run before the slot is touched.
+    if (!mailEnabled() || net_ < 0 || macro_.refusedDuringRun())
         return;
     macro::MailSlot& s = macro_.mailSlot();
     s.MailNetNo = std::to_string(net_);

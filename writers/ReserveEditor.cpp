@@ -90,8 +90,8 @@ bool ReserveEditor::refusedDuringRun() {
 bool ReserveEditor::deleteClick() {
     if (!deleteEnabled_ || selected_ < 0 || refusedDuringRun())
         return false;
-    macro_.reserve().removeBlockAt(starts_[static_cast<size_t>(selected_)]);
-    macro_.Convert();
+    if (!macro_.removeReservationAt(starts_[static_cast<size_t>(selected_)]))
+        return false;
     refill();
     return true;
 }
@@ -111,7 +111,10 @@ bool ReserveEditor::editClick() {
     if (end > start && list.ReserveLines(end) != macro::ReserveList::kTerminator)
         body.push_back(list.ReserveLines(end));
     const std::string text = textFromBody(body);
-    list.removeBlockAt(start);
+    // The block leaves NET.MAC as well as the list: the writer reserves it again, and no
+    // later load of the net may bring the old text back beside the new one.
+    if (!macro_.removeReservationAt(start))
+        return false;
 
     const int net = macro_.currentNet();
     const std::string netName = nets_.field(net, shell::kNetName);

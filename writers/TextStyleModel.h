@@ -102,6 +102,16 @@ public:
     // Expands Memo1 into memo4 with the values and the time of now.
     void expand();
 
+    // The dialog serves one writer at a time, from the moment that writer fills the values
+    // until it has taken memo4: another writer's values would otherwise greet the wrong
+    // person. `writer` only identifies the writer.
+    bool servesOther(const void* writer) const { return user_ != nullptr && user_ != writer; }
+    void serve(const void* writer) { user_ = writer; }
+    void release(const void* writer) {
+        if (user_ == writer)
+            user_ = nullptr;
+    }
+
 private:
     bool save();
     bool load(int style);
@@ -119,6 +129,7 @@ private:
     bool edited_ = false; // the user changed Memo1 since it was loaded
     bool shown_ = false;
     StyleValues values_;
+    const void* user_ = nullptr; // the writer being served
 };
 
 } // namespace writers

@@ -27,6 +27,10 @@ WriterModel::WriterModel(WriterContext ctx, WriterKind kind)
     closeState_ = kind_ == WriterKind::Reply ? "UNKNOW" : sj(u8"知らん");
 }
 
+WriterModel::~WriterModel() {
+    ctx_.styles.release(this);
+}
+
 void WriterModel::notify() {
     if (view_)
         view_->writerChanged();
@@ -83,6 +87,12 @@ void WriterModel::setStyleValuesFromNet(StyleValues& v) const {
 }
 
 void WriterModel::showStyle(Style s, const StyleValues& v) {
+    if (ctx_.styles.servesOther(this) || ctx_.styles.shown()) {
+        waitingStyle_.emplace(s, v);
+        return;
+    }
+    waitingStyle_.reset();
+    ctx_.styles.serve(this);
     ctx_.styles.setValues(v);
     ctx_.styles.check(s);
     ctx_.styles.FormShow();
@@ -157,7 +167,8 @@ void WriterModel::FormShow(const macro::MailSlot& slot) {
         setStyleValuesFromNet(v);
         v.ResNo = "0000";
         const std::string subject = lines.size() > 2 ? lines[2] : std::string();
-        title_ = "RE:" + cutBytes(base::copyFrom(subject, 6), 100);
+        // Proposed within what checkMailTitle accepts, cut at a character boundary.
+        title_ = "RE:" + cutBytes(base::copyFrom(subject, 6), kMaxTitle - 3);
         showStyle(Style::Mail, v);
         body_ = quoteMessage(slot.MailText);
         timer1_.setEnabled(true);
@@ -177,10 +188,16 @@ void WriterModel::FormShow(const macro::MailSlot& slot) {
 // --- The text style ---
 
 void WriterModel::Timer1Timer() {
+    if (waitingStyle_) {
+        const auto [style, values] = *waitingStyle_;
+        showStyle(style, values); // shows it once the dialog is free
+        return;
+    }
     if (ctx_.styles.shown())
         return; // the dialog is still open
     timer1_.setEnabled(false);
     insertStyle();
+    ctx_.styles.release(this);
 }
 
 void WriterModel::insertStyle() {

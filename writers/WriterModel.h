@@ -25,6 +25,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace writers {
 
@@ -66,6 +67,9 @@ public:
     static constexpr int kTimer1Ms = 1000;
 
     WriterModel(WriterContext ctx, WriterKind kind);
+    ~WriterModel();
+    WriterModel(const WriterModel&) = delete;
+    WriterModel& operator=(const WriterModel&) = delete;
     void setView(WriterView* view) { view_ = view; }
     WriterKind kind() const { return kind_; }
 
@@ -119,6 +123,8 @@ private:
     static constexpr const char* kNo = "NO";
 
     void setStyleValuesFromNet(StyleValues& v) const;
+    // Shows the style dialog for this writer, or, while it serves another writer or is
+    // open, waits (Timer1) until it is free.
     void showStyle(Style s, const StyleValues& v);
     void Timer1Timer();
     void insertStyle();
@@ -136,6 +142,7 @@ private:
     bool bmail_ = false;
     base::Lines body_;
     std::string closeState_;
+    std::optional<std::pair<Style, StyleValues>> waitingStyle_;
 };
 
 } // namespace writers

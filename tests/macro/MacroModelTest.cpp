@@ -235,13 +235,13 @@ TEST_F(MacroModelTest, ReloadingTheNetListForgetsTheNetWithoutSavingIt) {
 TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
     writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD"});
     model.ListBox1Click(0);
-    model.setChecked(Step::NEWMESSAGE, true); // lost: loading does not save
+    model.setChecked(Step::NEWMESSAGE, true); // kept: the net shown is not read again
     ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
     // The new net kept the ticks on screen when it was loaded.
     EXPECT_EQ(bytes("NETB/NET.MAC"),
               "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\nMBOARD\r\nNEWMESSAGE\r\nMDOWN :PC#3\r\n");
     EXPECT_EQ(model.NetNo(), "0");
-    EXPECT_EQ(ticked(), std::vector<Step>{Step::MBOARD});
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::NEWMESSAGE, Step::MBOARD}));
     EXPECT_TRUE(model.reserve().empty());
 
     model.reloadNetList(); // nothing selected: back to no net
@@ -250,6 +250,74 @@ TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
     EXPECT_TRUE(model.reserve().empty());
     EXPECT_FALSE(model.appendReservation(9, ReserveList::makeBlock("FDOWN :BIN#1")));
     EXPECT_EQ(host.warnings.size(), 1u);
+}
+
+// The engine takes carried-out blocks off the list; whatever is reserved for another net
+// meanwhile must not read the net shown back from its file over that list.
+TEST_F(MacroModelTest, AppendingForAnotherNetNeverReadsTheNetShownAgain) {
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :PC#1", "MDOWN :PC#2"});
+    model.ListBox1Click(0);
+    model.selectBoard(-1);
+    ASSERT_TRUE(model.reserve().removeBlock("MDOWN :PC#1"));
+    ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#2"});
+    EXPECT_EQ(model.currentNet(), 0);
+    EXPECT_TRUE(model.netLoaded());
+    ASSERT_TRUE(model.saveNetMac());
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMDOWN :PC#2\r\n");
+}
+
+TEST_F(MacroModelTest, NothingIsReservedOrRemovedAndNoWriterOpensWhileARunIsOn) {
+    host.provideAll();
+    writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MDOWN :PC#1"});
+    model.ListBox1Click(0);
+    host.calls.clear();
+    host.running = true;
+    EXPECT_FALSE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_FALSE(model.appendReservation(0, ReserveList::makeBlock("MDOWN :PC#3")));
+    EXPECT_FALSE(model.removeReservationAt(0));
+    model.resformcleateClick();
+    model.newwriteformcleateClick();
+    model.MailWriteFormCleateClick();
+    model.openUploadRequest();
+    EXPECT_EQ(host.calls, std::vector<std::string>(7, "warn"));
+    EXPECT_EQ(host.warnings.front(),
+              base::sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    EXPECT_FALSE(base::fileExists(dir.file("NETB/NET.MAC")));
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#1"});
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMDOWN :PC#1\r\n");
+
+    host.running = false;
+    EXPECT_TRUE(model.removeReservationAt(0));
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\n");
+    model.MailWriteFormCleateClick();
+    EXPECT_EQ(host.calls.back(), "mailWriter");
+}
+
+// A short name read from the net list that is not one plain folder name never puts a
+// net's files anywhere: not outside the data folder, not into the data folder itself.
+TEST_F(MacroModelTest, ANetWhoseShortNameIsNoPlainFolderNameIsNeverWritten) {
+    // A name of its own beside the test's folder, so no other run can have made it.
+    const std::string outside = "../" + dir.path().substr(dir.path().rfind('/') + 1) + "-out";
+    base::Lines list;
+    for (const auto& r : {record("OUT", outside, "9"), record("DOT", ".", "9")})
+        list.insert(list.end(), r.begin(), r.end());
+    shell::NetList bad{dir.path(), list};
+    MacroModel m{bad, host, dir.path()};
+    m.FormShow();
+    const std::string template_ = bytes("NET.MAC");
+    for (int n : {0, 1}) {
+        host.warnings.clear();
+        m.ListBox1Click(n);
+        EXPECT_FALSE(m.netLoaded()) << n;
+        EXPECT_EQ(host.warnings.size(), 1u) << n;
+        EXPECT_EQ(m.netFolder(n), "");
+        EXPECT_FALSE(m.Convert());
+        EXPECT_FALSE(m.appendReservation(n, ReserveList::makeBlock("MDOWN :PC#1")));
+    }
+    m.FormClose();
+    EXPECT_FALSE(base::dirExists(dir.file(outside)));
+    EXPECT_EQ(bytes("NET.MAC"), template_);
 }
 
 TEST_F(MacroModelTest, TheCommandListNeverOutgrowsItsTable) {
@@ -300,7 +368,7 @@ TEST_F(MacroModelTest, NetNumbersThatNameNoNetLoadAndWriteNothing) {
 
     // A folder that cannot be made: the write fails and is reported.
     base::replaceLines(dir.file("FILE"), {"x"});
-    nets.setField(2, shell::kShortName, "FILE/SUB");
+    nets.setField(2, shell::kShortName, "FILE");
     model.setNetNo("2");
     EXPECT_TRUE(model.netLoaded());
     EXPECT_FALSE(model.Convert());
@@ -430,7 +498,7 @@ TEST_F(MacroModelTest, NothingAWriterHandsOverChangesTheShapeOfTheFile) {
     EXPECT_EQ(model.reserve().ReserveCount(), 7);
 }
 
-TEST_F(MacroModelTest, Net99LoadsButIsNeverSavedOnLeavingIt) {
+TEST_F(MacroModelTest, Net99IsSavedOnLeavingItLikeEveryOtherNet) {
     base::Lines hundredAndOne;
     for (int n = 0; n <= 100; ++n) {
         const auto r = record("NET " + std::to_string(n), "N" + std::to_string(n), "9");
@@ -442,20 +510,25 @@ TEST_F(MacroModelTest, Net99LoadsButIsNeverSavedOnLeavingIt) {
     for (int n : {98, 99, 100})
         writeNetFile("N" + std::to_string(n), "NET.MAC",
                      {"SETKTBBS", "DIAL{" + std::to_string(n) + "}", "LOGIN", "MBOARD"});
-    const std::string original = bytes("N99/NET.MAC");
 
     m.ListBox1Click(98);
     m.setChecked(Step::QUIT, true);
     m.ListBox1Click(99); // leaving 98 saves it
     EXPECT_EQ(bytes("N98/NET.MAC"), "SETKTBBS\r\nDIAL{98}\r\nLOGIN\r\nMBOARD\r\nQUIT\r\n");
     EXPECT_TRUE(m.netLoaded());
-    EXPECT_TRUE(m.checked(Step::MBOARD)); // 99 is read ...
+    EXPECT_TRUE(m.checked(Step::MBOARD));
     EXPECT_FALSE(m.checked(Step::QUIT));
     m.setChecked(Step::QUIT, true);
-    m.ListBox1Click(98); // ... but leaving it does not write it
+    m.setDay(3);
+    m.setChecked(Step::MIDOKU, true);
+    m.ListBox1Click(98); // leaving 99 saves its steps and unread date
+    EXPECT_EQ(bytes("N99/NET.MAC"), "SETKTBBS\r\nDIAL{99}\r\nLOGIN\r\nMBOARD\r\nMIDOKU :" +
+                                        macro::midokuDate(m.unread()) + "\r\nQUIT\r\n");
     m.ListBox1Click(99);
+    m.setChecked(Step::MBOARD, false);
     m.FormClose();
-    EXPECT_EQ(bytes("N99/NET.MAC"), original);
+    EXPECT_EQ(bytes("N99/NET.MAC"), "SETKTBBS\r\nDIAL{99}\r\nLOGIN\r\nMIDOKU :" +
+                                        macro::midokuDate(m.unread()) + "\r\nQUIT\r\n");
 
     m.ListBox1Click(100); // past the last net number: nothing is loaded
     EXPECT_FALSE(m.netLoaded());

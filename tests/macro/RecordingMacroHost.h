@@ -15,6 +15,7 @@ struct RecordingMacroHost : macro::MacroHost {
     std::vector<std::string> selectorNames;
     std::set<macro::Feature> provided;
     base::Lines importedLog;
+    bool running = false; // a run is on
 
     void provideAll() {
         for (int f = 0; f <= static_cast<int>(macro::Feature::MailWriter); ++f)
@@ -39,6 +40,7 @@ struct RecordingMacroHost : macro::MacroHost {
     void showAbout() override { calls.push_back("about"); }
     void hideMacroWindow() override { calls.push_back("hideMacro"); }
     bool provides(macro::Feature f) const override { return provided.count(f) > 0; }
+    bool runActive() const override { return running; }
 
     void stopTimerClock() override { calls.push_back("stopTimer"); }
     void hideErrorLog() override { calls.push_back("hideErrorLog"); }

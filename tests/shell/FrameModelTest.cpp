@@ -105,3 +105,39 @@ TEST(FrameModel, AFailedWriteIsReportedAndKeepsTheOldFile) {
     EXPECT_EQ(p.host.calls[0].rfind("warn:", 0), 0u);
     EXPECT_EQ(base::readLines(dir.file("TARNO_I2.INI")), base::Lines{"old"});
 }
+
+// A file that did not load whole keeps what it held: the original is kept beside before
+// anything is written over it, and one that could not be read at all is never written.
+TEST(FrameModel, ASettingsFileThatDidNotLoadWholeIsNeverOverwrittenWithLess) {
+    TempDir dir;
+    SettingsFileData mine;
+    mine.modems[3].name = "MINE";
+    base::Lines lines = settingsLines(mine);
+    lines[23] = "slow"; // modem setting 1's redial wait
+    base::replaceLines(dir.file("TARNO_I2.INI"), lines);
+    const std::string original = base::readFile(dir.file("TARNO_I2.INI"));
+    {
+        Program p(dir.path());
+        EXPECT_FALSE(p.frame.START(p.settings));
+        p.frame.FormCloseQuery(p.settings);
+        EXPECT_NE(p.host.calls.back().find("TARNO_I2.BAK"), std::string::npos);
+    }
+    EXPECT_EQ(base::readFile(dir.file("TARNO_I2.BAK")), original);
+
+    // The next start reads its own file whole; the copy beside is left alone.
+    base::replaceLines(dir.file("TARNO_I2.INI"), settingsLines(mine));
+    Program q(dir.path());
+    EXPECT_TRUE(q.frame.START(q.settings));
+    base::replaceFile(dir.file("TARNO_I2.BAK"), "kept");
+    q.frame.FormCloseQuery(q.settings);
+    EXPECT_EQ(base::readFile(dir.file("TARNO_I2.BAK")), "kept");
+
+    // Unreadable (a folder stands where the file should be): nothing is written at exit.
+    TempDir other;
+    base::makeDirs(other.file("TARNO_I2.INI"));
+    Program r(other.path());
+    EXPECT_FALSE(r.frame.START(r.settings));
+    r.frame.FormCloseQuery(r.settings);
+    EXPECT_TRUE(base::dirExists(other.file("TARNO_I2.INI")));
+    EXPECT_FALSE(base::fileExists(other.file("TARNO_I2.BAK")));
+}

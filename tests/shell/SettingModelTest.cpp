@@ -62,10 +62,10 @@ TEST_F(Fixture, ClickingAnotherNetStoresTheEditsFirst) {
     model.fields().modemIndex = 3;
 
     model.ListBox1Click(1);
-    EXPECT_EQ(nets.field(0, kNetName), "Renamed");
-    EXPECT_EQ(nets.field(0, kPassword), "secret");
-    EXPECT_EQ(nets.field(0, kModemSetNo), "3");
-    EXPECT_EQ(nets.field(0, kLastRead), "96/08/01 12:00:00"); // lines 8 and 9 pass through
+    EXPECT_EQ(model.nets().field(0, kNetName), "Renamed");
+    EXPECT_EQ(model.nets().field(0, kPassword), "secret");
+    EXPECT_EQ(model.nets().field(0, kModemSetNo), "3");
+    EXPECT_EQ(model.nets().field(0, kLastRead), "96/08/01 12:00:00"); // lines 8 and 9 pass through
     // Net B: "BIG" shown with its button, a setting number that is not a number shows 0.
     EXPECT_EQ(model.fields().name, "B");
     EXPECT_EQ(model.fields().modemIndex, 0);
@@ -102,12 +102,12 @@ TEST_F(Fixture, DeletingTheFirstOfThreeRenumbersTheOthers) {
     give({record("A"), record("B"), record("C")});
     model.FormShow();
     model.deleteNet(); // nothing selected: nothing happens
-    EXPECT_EQ(nets.count(), 3);
+    EXPECT_EQ(model.nets().count(), 3);
     model.ListBox1Click(0);
     model.deleteNet();
     EXPECT_FALSE(model.deleteEnabled());
     EXPECT_EQ(model.selectedNet(), -1);
-    EXPECT_EQ(nets.names(), (std::vector<std::string>{"B", "C"}));
+    EXPECT_EQ(model.nets().names(), (std::vector<std::string>{"B", "C"}));
     // The fields still on screen belong to the deleted net and must not leak into B.
     EXPECT_TRUE(model.Button9Click());
     EXPECT_EQ(saved(), [] {
@@ -124,9 +124,9 @@ TEST_F(Fixture, NewNetWhileOneIsSelectedStoresItsFields) {
     model.ListBox1Click(0);
     model.fields().handle = "edited";
     model.newNet();
-    EXPECT_EQ(nets.field(0, kHandle), "edited");
-    EXPECT_EQ(nets.count(), 2);
-    EXPECT_EQ(nets.field(1, kNetName), base::sj(u8"新規登録ネット"));
+    EXPECT_EQ(model.nets().field(0, kHandle), "edited");
+    EXPECT_EQ(model.nets().count(), 2);
+    EXPECT_EQ(model.nets().field(1, kNetName), base::sj(u8"新規登録ネット"));
     EXPECT_EQ(model.selectedNet(), -1);
     EXPECT_FALSE(model.propertiesEnabled());
 }
@@ -144,7 +144,8 @@ TEST_F(Fixture, AFailedSaveKeepsTheOldFileAndTheWindowOpen) {
     EXPECT_FALSE(other.Button9Click());
     ASSERT_EQ(host.calls.size(), 1u);
     EXPECT_EQ(host.calls[0].rfind("warn:", 0), 0u);
-    EXPECT_EQ(elsewhere.count(), 1); // the edits stay in memory
+    EXPECT_EQ(other.nets().count(), 1); // the edits stay in the window
+    EXPECT_EQ(elsewhere.count(), 0);
 }
 
 TEST_F(Fixture, ModemPageRules) {
@@ -216,5 +217,69 @@ TEST_F(Fixture, AListFileThatCannotBeReadIsReportedAndNeverOverwritten) {
     char target[64] = {};
     ASSERT_GT(::readlink(dir.file("NETLIST.DAT").c_str(), target, sizeof target - 1), 0);
     EXPECT_STREQ(target, "/proc/self/mem"); // still the file it was
-    EXPECT_EQ(nets.count(), 1);             // the edit stays in memory
+    EXPECT_EQ(model.nets().count(), 1);     // the edit stays in the window
+}
+
+// Edits stay inside the settings window until OK: closing it without OK leaves the net list
+// the rest of the program works with as it was.
+TEST_F(Fixture, EditsReachTheNetListOnlyWithOK) {
+    give({record("A"), record("B")});
+    model.FormShow();
+    model.ListBox1Click(0);
+    model.deleteNet();
+    model.newNet();
+    EXPECT_EQ(model.nets().names(), (std::vector<std::string>{"B", base::sj(u8"新規登録ネット")}));
+    EXPECT_EQ(nets.names(), (std::vector<std::string>{"A", "B"}));
+    model.FormClose();
+    model.FormShow(); // shown again: the list as it is, the edits gone
+    EXPECT_EQ(model.nets().names(), (std::vector<std::string>{"A", "B"}));
+
+    model.ListBox1Click(0);
+    model.deleteNet();
+    EXPECT_TRUE(model.Button9Click());
+    EXPECT_EQ(nets.names(), std::vector<std::string>{"B"});
+}
+
+// A short name is one plain folder name inside the data folder.
+TEST_F(Fixture, AShortNameThatIsNotOnePlainFolderNameIsRefused) {
+    give({record("A")});
+    model.FormShow();
+    model.ListBox1Click(0);
+    const std::vector<std::string> bads = {"../outside", "..",   ".",    "",
+                                           "a/b",        "a\\b", "a\tb", "x\x7f"};
+    for (const std::string& bad : bads) {
+        model.fields().shortName = bad;
+        host.calls.clear();
+        EXPECT_FALSE(model.Button9Click()) << bad;
+        ASSERT_EQ(host.calls.size(), 1u) << bad;
+        EXPECT_EQ(host.calls[0].rfind("warn:", 0), 0u);
+        EXPECT_EQ(saved(), record("A"));
+    }
+    EXPECT_FALSE(plainFolderName("../outside"));
+    // ソ ends in the byte of "\", and a full-width name is a plain name all the same.
+    for (std::string good : std::vector<std::string>{base::sj(u8"ソフト"), "NET1", "a.b"}) {
+        EXPECT_TRUE(plainFolderName(good)) << good;
+        model.fields().shortName = good;
+        EXPECT_TRUE(model.Button9Click());
+        EXPECT_EQ(nets.field(0, kShortName), good);
+    }
+}
+
+// The net manager serves nets 0 to 99; a hundred-and-first net is refused.
+TEST_F(Fixture, NoMoreThanAHundredNets) {
+    base::Lines all;
+    for (int n = 0; n < 99; ++n) {
+        const base::Lines r = record("N" + std::to_string(n));
+        all.insert(all.end(), r.begin(), r.end());
+    }
+    base::replaceLines(dir.file("NETLIST.DAT"), all);
+    model.loadNetList();
+    model.FormShow();
+    model.newNet();
+    EXPECT_EQ(model.nets().count(), 100);
+    host.calls.clear();
+    model.newNet();
+    EXPECT_EQ(model.nets().count(), 100);
+    ASSERT_EQ(host.calls.size(), 1u);
+    EXPECT_NE(host.calls[0].find("100"), std::string::npos);
 }

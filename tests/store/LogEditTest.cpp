@@ -97,6 +97,36 @@ TEST(LogEdit, RemovingARange) {
     EXPECT_EQ(c.read("MBOARD07.OLD"), Board::join({{"before"}, article(3), article(9999)}));
 }
 
+// A field that is not a number never turns into a number of its own: 実行 is refused
+// with a text that says which field, and a very large "keep" keeps everything.
+TEST(LogEdit, AFieldThatIsNotANumberIsRefusedAndNeverBecomesZero) {
+    Board b;
+    b.write({article(2), article(1)});
+    const std::string before = base::readFile(b.net("MBOARD07.DAT"));
+    for (const char* typed : {"", "x", "5x", "99999999999"}) {
+        b.logEdit.Edit3 = typed;
+        EXPECT_EQ(b.logEdit.go(), store::LogEditModel::Result::BadRange) << typed;
+        EXPECT_EQ(b.logEdit.Edit3, typed);
+        EXPECT_EQ(b.logEdit.lastError(),
+                  sj(u8"残すアーティクルの数が数字ではありません．実行しませんでした．"));
+    }
+    b.logEdit.RadioButton2 = false;
+    b.logEdit.Edit1 = "1";
+    for (const char* typed : {"", "abc"}) {
+        b.logEdit.Edit2 = typed;
+        EXPECT_EQ(b.logEdit.go(), store::LogEditModel::Result::BadRange) << typed;
+        EXPECT_EQ(b.logEdit.lastError(),
+                  sj(u8"削除する範囲が数字ではありません．実行しませんでした．"));
+    }
+    EXPECT_EQ(base::readFile(b.net("MBOARD07.DAT")), before);
+    EXPECT_FALSE(base::fileExists(b.net("MBOARD07.OLD")));
+
+    b.logEdit.RadioButton2 = true;
+    b.logEdit.Edit3 = "99999";
+    EXPECT_EQ(b.logEdit.go(), store::LogEditModel::Result::Done);
+    EXPECT_EQ(b.read("MBOARD07.DAT"), Board::join({article(1), article(2)}));
+}
+
 TEST(LogEdit, ARangeThatMakesNoSenseChangesNothing) {
     Board b;
     b.write({article(2), article(1)});

@@ -56,12 +56,17 @@ TEST(TLogEditForm, OpensForTheChosenBoardAndRunsWithTheFieldsShown) {
     EXPECT_TRUE(child<QRadioButton>(f.form, "RadioButton2")->isChecked());
     EXPECT_EQ(child<QLineEdit>(f.form, "Edit3")->text(), "500");
 
-    // Editing a field to something that is not a number makes it "0".
+    // A field that is not a number stays as typed and 実行 is refused with the dialog open.
     QLineEdit* edit3 = child<QLineEdit>(f.form, "Edit3");
     edit3->setFocus();
     edit3->selectAll();
     edit3->insert("x");
-    EXPECT_EQ(edit3->text(), "0");
+    EXPECT_EQ(edit3->text(), "x");
+    child<QPushButton>(f.form, "Button1")->click();
+    EXPECT_TRUE(f.form.isVisible());
+    EXPECT_EQ(f.refusals, std::vector<std::string>{sj(
+                              u8"残すアーティクルの数が数字ではありません．実行しませんでした．")});
+    EXPECT_FALSE(base::fileExists(f.dir.file("NET1/MBOARD03.OLD")));
     edit3->selectAll();
     edit3->insert("1");
 

@@ -5,8 +5,11 @@
 #include "ui/QtText.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -30,7 +33,23 @@ struct RecordingDesktop : shell::Desktop {
     }
     void showAbout() override { calls.push_back("about"); }
     void startUp() override { calls.push_back("startUp"); }
-    void closing() override { calls.push_back("closing"); }
+    bool closing() override {
+        calls.push_back("closing");
+        return mayClose;
+    }
+    bool mayClose = true;
+};
+
+// A child window whose close box is refused while `keep` is set, as a writer whose
+// question was answered with Cancel.
+struct KeptWindow : QWidget {
+    bool keep = true;
+    void closeEvent(QCloseEvent* e) override {
+        if (keep)
+            e->ignore();
+        else
+            e->accept();
+    }
 };
 
 struct MainWindow : ::testing::Test {
@@ -105,6 +124,30 @@ TEST_F(MainWindow, FirstShowStartsUpOnceAndCloseSaves) {
     EXPECT_EQ(desktop.calls, std::vector<std::string>{"startUp"});
     form.close();
     EXPECT_EQ(desktop.calls.back(), "closing");
+}
+
+// Cancel to a child's question stops the program's end: the main window stays, and so
+// does the child with everything in it.
+TEST_F(MainWindow, AChildThatRefusesToCloseKeepsTheProgramOpen) {
+    auto* kept = new KeptWindow;
+    QMdiSubWindow* keptSub = form.mdiArea()->addSubWindow(kept);
+    QMdiSubWindow* otherSub = form.mdiArea()->addSubWindow(new QWidget);
+    form.show();
+    keptSub->show();
+    otherSub->show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.closeChildren());
+    EXPECT_TRUE(keptSub->isVisible());
+    EXPECT_FALSE(otherSub->isVisible());
+
+    desktop.mayClose = false;
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    kept->keep = false;
+    EXPECT_TRUE(form.closeChildren());
+    EXPECT_FALSE(keptSub->isVisible());
+    desktop.mayClose = true;
+    EXPECT_TRUE(form.close());
 }
 
 TEST_F(MainWindow, NetSelectorMirrorsTheNetList) {

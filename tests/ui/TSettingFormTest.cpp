@@ -83,8 +83,10 @@ TEST_F(SettingWindow, EditingTwoNetsAndSaving) {
     type("Password", "newpw");
 
     clickNet(1);
-    EXPECT_EQ(nets.field(0, kNetName), base::sj(u8"アルファ"));
-    EXPECT_EQ(nets.field(0, kPassword), "newpw");
+    // The window's own copy holds the edits; the program's list gets them with OK.
+    EXPECT_EQ(model.nets().field(0, kNetName), base::sj(u8"アルファ"));
+    EXPECT_EQ(model.nets().field(0, kPassword), "newpw");
+    EXPECT_EQ(nets.field(0, kPassword), "pwa");
     EXPECT_EQ(find<QLineEdit>("NetName")->text(), "Beta");
     EXPECT_EQ(find<QComboBox>("ModemSetNo")->currentIndex(), 2);
     EXPECT_TRUE(find<QRadioButton>("BIG")->isChecked());
@@ -96,6 +98,7 @@ TEST_F(SettingWindow, EditingTwoNetsAndSaving) {
     base::Lines saved = base::readLines(dir.file("NETLIST.DAT"));
     EXPECT_EQ(saved[0], base::sj(u8"アルファ"));
     EXPECT_EQ(saved[17], "BIG");
+    EXPECT_EQ(nets.field(0, kPassword), "newpw");
     EXPECT_EQ(host.calls, (std::vector<std::string>{"disable", "reloadMacro", "enable"}));
 }
 

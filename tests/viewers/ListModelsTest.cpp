@@ -1,4 +1,5 @@
 #include "viewers/ArticleListModel.h"
+#include "viewers/BoardModel.h"
 #include "viewers/MailModel.h"
 #include "viewers/MemberListModel.h"
 
@@ -202,4 +203,69 @@ TEST(MemberListModel, AddressesAMailToTheChosenMember) {
     m.NetNameChange(1);
     EXPECT_TRUE(m.list().empty());
     EXPECT_FALSE(m.mailEnabled());
+}
+
+// A run works through the net's list: neither list reserves nor opens a writer then, and
+// neither asks its question first.
+TEST(ListModels, NothingIsReservedOrWrittenWhileARunIsOn) {
+    ViewerFixture f;
+    f.boards({"0005: ZATSU"});
+    f.write("MEMBOR.LST", {"TARNO002  H"});
+    f.chooseNet(0);
+    ArticleListModel articles(f.macro, f.host);
+    articles.FormShow();
+    MemberListModel members(f.macro);
+    members.FormShow();
+    members.ListBox1Click(0);
+    f.macroHost.calls.clear();
+    f.macroHost.running = true;
+
+    articles.setDownNo("3");
+    EXPECT_FALSE(articles.LDownClick());
+    EXPECT_FALSE(articles.DownClick());
+    members.MailClick();
+    EXPECT_TRUE(f.host.only("ask").empty());
+    EXPECT_EQ(f.macroHost.calls, std::vector<std::string>(3, "warn"));
+    EXPECT_EQ(f.macroHost.warnings.back(),
+              sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
+    EXPECT_TRUE(f.macro.mailSlot().MailSendId.empty()); // an open writer's slot is untouched
+    EXPECT_TRUE(f.macro.reserve().empty());
+}
+
+namespace {
+// True when no double-byte character of the line is cut in two.
+bool wholeCharacters(const std::string& line) {
+    size_t i = 0;
+    while (i < line.size())
+        i += base::isLeadByte(line[i]) ? 2 : 1;
+    return i == line.size();
+}
+std::string repeat(const char8_t* c, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += sj(c);
+    return out;
+}
+} // namespace
+
+// Senders and subjects are cut to their columns at character boundaries, never mid-way
+// through a double-byte character.
+TEST(ListLines, LongJapaneseSendersAndSubjectsAreCutAtCharacterBoundaries) {
+    ViewerFixture f;
+    f.write("MAIL.DAT", mail(repeat(u8"は", 13), repeat(u8"あ", 40), {"body"}));
+    f.chooseNet(0);
+    MailModel m(f.macro, f.host);
+    m.FormShow();
+    ASSERT_EQ(m.list().size(), 1u);
+    EXPECT_TRUE(wholeCharacters(m.list()[0].line)) << m.list()[0].line;
+    EXPECT_EQ(m.list()[0].line, "   1| " + repeat(u8"は", 12) + " | " + repeat(u8"あ", 24) + " ");
+
+    f.write("MBOARD.LST", {"0001: ZATSU"});
+    f.write("MBOARD01.DAT",
+            message(1, repeat(u8"い", 11), "26/12/01 10:00:00", repeat(u8"あ", 40)));
+    viewers::BoardModel b(f.macro, f.nets, f.host, base::makeDateTime(2026, 12, 8, 9, 0, 0));
+    f.chooseNet(0);
+    b.FormShow(false, true, true);
+    ASSERT_EQ(b.list().size(), 1u);
+    EXPECT_TRUE(wholeCharacters(b.list()[0].line)) << b.list()[0].line;
 }

@@ -114,8 +114,9 @@ TEST(ReserveEditor, EditingAndReservingAgainGivesTheSameBlockAtTheEnd) {
     EXPECT_EQ(s.NewText, ">//\r\n\r\nlast\r\n");
     EXPECT_EQ(s.NewWriteMode, "EDIT");
     EXPECT_EQ(s.NewNetNo, "0");
-    // Taken out of the list; NET.MAC is written when the writer reserves.
+    // Taken out of the list and out of NET.MAC: the writer reserves it anew.
     EXPECT_EQ(f.macro.reserve().lines(), (base::Lines{"FDOWN :BIN#3"}));
+    EXPECT_EQ(f.reserved(), (base::Lines{"FDOWN :BIN#3"}));
 
     WriterModel w(f.context(), WriterKind::NewMessage);
     w.FormShow(s);
@@ -175,4 +176,38 @@ TEST(ReserveEditor, NothingChangesWhileARunIsOn) {
     EXPECT_EQ(f.editorHost.warnings.size(), 2u);
     EXPECT_EQ(f.macro.reserve().lines(), kTricky);
     EXPECT_EQ(f.reserved(), kTricky);
+}
+
+// Reserving for another net while an edited block is out in its writer must not bring the
+// original back: the edited text is then reserved once, and only once.
+TEST(ReserveEditor, AReopenedBlockDoesNotComeBackWhenAnotherNetIsReservedMeanwhile) {
+    EditorFixture f;
+    f.load({"NEWW :PC#Hello", "old text", "//", "MDOWN :PC#7"});
+    f.editor.ListBox1Click(0);
+    ASSERT_TRUE(f.editor.editClick());
+    WriterModel edited(f.context(), WriterKind::NewMessage);
+    edited.FormShow(f.macro.newSlot());
+
+    // Something for net B is reserved before the edited text is.
+    WriterModel other(f.context(), WriterKind::NewMessage);
+    macro::NewSlot b;
+    b.NewNetNo = "1";
+    b.NewNetName = "NET B";
+    b.NewBoard = "FREE";
+    b.NewTitle = "Other";
+    b.NewWriteMode = "EDIT";
+    b.NewText = "for b\r\n";
+    other.FormShow(b);
+    other.up();
+    ASSERT_TRUE(other.FormCloseQuery());
+    EXPECT_EQ(f.macro.reserve().lines(), (base::Lines{"MDOWN :PC#7"}));
+
+    edited.setBody({"new text"});
+    edited.up();
+    ASSERT_TRUE(edited.FormCloseQuery());
+    EXPECT_EQ(f.reserved(), (base::Lines{"MDOWN :PC#7", "NEWW :PC#Hello", "new text", "//"}));
+    EXPECT_EQ(f.macro.reserve().lines(), f.reserved());
+    const base::Lines netB = f.netMac("NETB");
+    EXPECT_EQ(base::Lines(netB.end() - 4, netB.end()),
+              (base::Lines{"NEWW :FREE#Other", "for b", "//", "QUIT"}));
 }

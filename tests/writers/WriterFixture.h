@@ -104,7 +104,7 @@ struct WriterFixture {
     RecordingStyleHost styleHost;
     writers::TextStyleModel styles{loop, styleHost, dir.path()};
     ScriptedDialogs dialogs;
-    bool running = false;
+    bool& running = macroHost.running; // the writers and the net manager see the same run
 
     WriterFixture() {
         base::replaceLines(dir.file("NET.MAC"), {"SETKTBBS", "DIAL{0}", "LOGIN", "QUIT"});

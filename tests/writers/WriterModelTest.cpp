@@ -182,6 +182,56 @@ TEST(MailWriter, ANewMailTakesTheIDAndTheHandleFromTheMemberLine) {
     EXPECT_EQ(f.reserved(), (base::Lines{"MAIL :ABCD0123#Hi; there", "Hello", "//"}));
 }
 
+// A second writer opened while the dialog serves the first waits for it: each mail greets
+// its own addressee.
+TEST(MailWriter, OneStyleDialogServesOneWriterAtATime) {
+    WriterFixture f;
+    WriterModel first(f.context(), WriterKind::Mail);
+    first.FormShow(mailSlot("NEW", "", "ABCD0123  Taro"));
+    f.styles.setMemo1({"Dear %h (%i)"});
+    WriterModel second(f.context(), WriterKind::Mail);
+    second.FormShow(mailSlot("NEW", "", "EFGH0456  Hanako"));
+    EXPECT_EQ(f.styles.values().ComID, "ABCD0123");
+    EXPECT_EQ(f.styles.memo4().front(), "Dear Taro (ABCD0123)");
+
+    f.closeStyle();
+    f.loop.advance(2000);
+    EXPECT_EQ(first.body().front(), "Dear Taro (ABCD0123)");
+    ASSERT_TRUE(f.styles.shown()); // now for the second writer
+    EXPECT_EQ(f.styles.values().ComID, "EFGH0456");
+    EXPECT_TRUE(second.timer1Running());
+    f.closeStyle();
+    f.loop.advance(1000);
+    EXPECT_EQ(second.body().front(), "Dear Hanako (EFGH0456)");
+    EXPECT_EQ(first.body().front(), "Dear Taro (ABCD0123)");
+    EXPECT_FALSE(second.timer1Running());
+
+    // A writer closed while it waits gives the dialog up to the next one.
+    {
+        WriterModel gone(f.context(), WriterKind::Mail);
+        gone.FormShow(mailSlot("NEW", "", "GONE0001  Gone"));
+    }
+    f.closeStyle();
+    WriterModel third(f.context(), WriterKind::Mail);
+    third.FormShow(mailSlot("NEW", "", "IJKL0789  Jiro"));
+    EXPECT_TRUE(f.styles.shown());
+    EXPECT_EQ(f.styles.values().ComID, "IJKL0789");
+}
+
+// The proposed "RE:" title is one the writer accepts: cut to the title's length at a
+// character boundary.
+TEST(MailWriter, TheProposedRETitleIsOneItAccepts) {
+    WriterFixture f;
+    std::string subject;
+    for (int i = 0; i < 40; ++i)
+        subject += sj(u8"あ");
+    WriterModel w(f.context(), WriterKind::Mail);
+    w.FormShow(mailSlot(
+        "RES", "from: EFGH0456 Hanako\r\nDate: 26/12/01\r\nSubj: " + subject + "\r\nHi\r\n", ""));
+    EXPECT_EQ(w.title(), "RE: " + subject.substr(0, 46)); // the blank after "Subj:" and 23 あ
+    EXPECT_EQ(w.checkFields(), std::nullopt);
+}
+
 TEST(MailWriter, AnAnswerProposesRETitleAndQuotesTheMail) {
     WriterFixture f;
     WriterModel w(f.context(), WriterKind::Mail);

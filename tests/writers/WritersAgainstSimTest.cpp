@@ -17,7 +17,6 @@ using writers::WriterModel;
 
 namespace {
 
-
 struct EndOfRun : engine::RunHost {
     bool done = false;
     bool LogConv(const std::vector<std::string>&, int, int) override {
