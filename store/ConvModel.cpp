@@ -34,18 +34,6 @@ bool isDigit(char c) {
 constexpr std::string_view kTypedCommands[] = {"N@",    "FN", "r;?;0", "i;r",
                                                "f;?;0", "U",  "R;",    "F;"};
 
-// The board a message's second line names after "Section", if it names one.
-std::optional<int> sectionOf(const std::string& S) {
-    const int section = base::pos("Section", S);
-    if (section < 2)
-        return std::nullopt;
-    std::string field = base::copy(S, section + 7, 10);
-    const int colon = base::pos(":", field);
-    if (colon > 0)
-        field = base::copy(field, 1, colon - 1);
-    return base::strToInt(field);
-}
-
 std::uintmax_t sizeOf(const std::string& path) {
     std::error_code ec;
     const auto n = std::filesystem::file_size(path, ec);
@@ -497,7 +485,7 @@ const std::map<int, std::string>& ConvModel::Scan::stored(int board) {
     base::Lines old;
     base::readLinesIfExists(file(boardFileName(twoDigits(board), ".DAT")), old);
     for (size_t i = 0; i < old.size(); ++i) {
-        if (!startsWith(old[i], "Message  #"))
+        if (!beginsArticle(old, i, board))
             continue;
         const int n = articleNumberOf(old[i]);
         const std::string time = i + 1 < old.size() ? base::copy(old[i + 1], 7, 17) : "";

@@ -73,6 +73,26 @@ int articleNumberOf(std::string_view header) {
     return *n;
 }
 
+std::optional<int> sectionOf(std::string_view timeLine) {
+    const int section = base::pos("Section", timeLine);
+    if (section < 2)
+        return std::nullopt;
+    std::string field = base::copy(timeLine, section + 7, 10);
+    const int colon = base::pos(":", field);
+    if (colon > 0)
+        field = base::copy(field, 1, colon - 1);
+    return base::strToInt(field);
+}
+
+bool beginsArticle(const base::Lines& lines, size_t i, int board) {
+    if (i >= lines.size() || !base::startsWith(lines[i], "Message  #"))
+        return false;
+    if (i + 1 >= lines.size() || !base::startsWith(lines[i + 1], "Time:"))
+        return true;
+    const auto named = sectionOf(lines[i + 1]);
+    return !named || *named == board;
+}
+
 // ---- ListTable ----
 
 ListTable::ListTable() : entries_(static_cast<size_t>(kMaxArticle) + 1) {}

@@ -8,6 +8,7 @@
 #include "base/LineFile.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,6 +41,17 @@ int entryNumberOf(std::string_view listLine);
 // 0 when they are not a number from 1 to 9999, or when a fifth digit follows (a number the
 // four places cannot hold).
 int articleNumberOf(std::string_view header);
+
+// The board a message's second line names: the number in the ten characters after its
+// first "Section" (at position 2 or later), cut before their first ":"; nullopt when the
+// line names none or the text is not a number.
+std::optional<int> sectionOf(std::string_view timeLine);
+
+// Whether line i of board `board`'s message file begins an article: it begins with
+// "Message  #", unless the line after it is a "Time:" line naming another board. The
+// import stores a header only with the "Time:" line of the board it stores it on, so such
+// a pair is text that somebody's message quoted, and belongs to that message.
+bool beginsArticle(const base::Lines& lines, size_t i, int board);
 
 // The monthly archive of a net, as the program stores paths ("\" between folders):
 // short name + "\" + short name + yy + mm + ".LOG", where yy and mm are characters 1-2 and
