@@ -17,6 +17,7 @@
 #include "tests/support/SimPort.h"
 #include "tests/support/TempDir.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -104,7 +105,6 @@ struct ImportRig {
     }
 };
 
-
 // The end of the run hands the table to the import, as the program does.
 struct ImportingRunHost : engine::RunHost {
     store::ConvModel* conv = nullptr;
@@ -131,12 +131,16 @@ struct RunRig : ImportRig {
     ImportingRunHost runHost;
     std::unique_ptr<engine::VazevModel> engine;
 
-    explicit RunRig(sim::SimOptions options = {}) {
+    // `edit` changes the host's data set before the run (an article added, say).
+    explicit RunRig(sim::SimOptions options = {},
+                    const std::function<void(sim::DataSet&)>& edit = {}) {
         modems[0] = {"M", "ATDT", "ATZ", 5, 1, 9600, false};
         macroHost.provided.insert(macro::Feature::Run);
         // The run has no file transfer: the demo's binary mail stays on the host.
         sim::DataSet data = sim::loadFixture(std::string(TARNO_SOURCE_DIR) + "/data/demo");
         std::erase_if(data.mail, [](const sim::Mail& m) { return m.binary; });
+        if (edit)
+            edit(data);
         simulator = std::make_unique<sim::Simulator>(loop, std::move(data), options);
         port = std::make_unique<testing_support::SimPort>(loop, *simulator);
         runHost.conv = &conv;
