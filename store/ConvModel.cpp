@@ -377,6 +377,7 @@ void ConvModel::Scan::mail(const std::string& L, int start) {
         ++cur;
     }
     out.close();
+    m.stage("mail");
     // A mail header or a prompt right after the mail is examined: it may start more.
     if (nextIsExamined)
         cur = std::max(cur - 1, start);
