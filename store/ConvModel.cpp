@@ -771,6 +771,7 @@ ConvModel::Recovery ConvModel::recoverCaptureLog() {
     }
     host_.selectNet(*net);
     std::vector<std::string> table(log.size() > 3 ? log.begin() + 3 : log.end(), log.end());
+    host_.tableLoaded(table);
     const CommandRecord record =
         CommandRecord::read(base::joinPath(folder_, kCommandRecord), kRecoveryShift);
     std::string archive;

@@ -87,6 +87,9 @@ public:
     virtual void openMailBox() {}
     // The recovery chooses the capture's net in the net manager (ListBox1Click).
     virtual void selectNet(int) {}
+    // A file's lines became the terminal's line table (entries 0.., WritePointer = their
+    // count), so the raw log view shows what was imported.
+    virtual void tableLoaded(const std::vector<std::string>&) {}
 };
 
 class ConvModel {

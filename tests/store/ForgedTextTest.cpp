@@ -197,6 +197,8 @@ TEST(ForgedText, TheRecordTravelsWithTheCaptureIntoTheEndOfTheRunAndTheRecovery)
     start.host.answers = {true};
     EXPECT_EQ(start.conv.recoverCaptureLog(), store::ConvModel::Recovery::Imported);
     EXPECT_EQ(start.read("MEMBOR.LST"), base::Lines{"SYSOP"});
+    // The recovered capture is the line table the raw log view shows.
+    EXPECT_EQ(start.host.loaded, base::Lines(log.begin() + 3, log.end()));
     EXPECT_FALSE(base::fileExists(start.dir.file("VESPARI.CMD")));
     EXPECT_FALSE(base::contains(start.host.statuses.back(), sj(u8"記録なし")));
 

@@ -67,6 +67,8 @@ struct RecordingImportHost : store::ImportHost {
     }
     void openMailBox() override { calls.push_back("openMailBox"); }
     void selectNet(int n) override { calls.push_back("selectNet:" + std::to_string(n)); }
+    std::vector<std::string> loaded; // the line table a loaded file became
+    void tableLoaded(const std::vector<std::string>& l) override { loaded = l; }
 };
 
 inline base::Lines netRecord(const std::string& shortName = "NET1") {
