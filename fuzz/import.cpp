@@ -114,13 +114,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
         if (name.size() == 12 && name.rfind("MBOARD", 0) == 0 && name.substr(8) == ".DAT" &&
             name.substr(6, 2) != "00") {
             int last = 0;
+            const int nn = std::stoi(name.substr(6, 2));
             const base::Lines board = base::readLines(e.path().string());
-            // Whole articles only: nothing stands before the first header.
-            check(board.empty() || board[0].rfind("Message  #", 0) == 0);
-            for (const std::string& line : board) {
-                if (line.rfind("Message  #", 0) != 0)
+            // Whole articles only: nothing stands before the first header. Where an
+            // article begins is the store's rule: a quoted header stays in its body.
+            check(board.empty() || store::beginsArticle(board, 0, nn));
+            for (size_t i = 0; i < board.size(); ++i) {
+                if (!store::beginsArticle(board, i, nn))
                     continue;
-                const int n = store::articleNumberOf(line);
+                const int n = store::articleNumberOf(board[i]);
                 check(n > last);
                 last = n;
             }
