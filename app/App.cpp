@@ -86,8 +86,10 @@ App::App(const std::string& demoFixture)
         logEditModel_, [this](bool enabled) { setMainAndMacroEnabled(enabled); });
     errorLogForm_ = std::make_unique<store::TErrorLogForm>(errorLog_);
     namaLogForm_ = std::make_unique<store::TNamaLogForm>(
-        [this]() -> const std::vector<std::string>& { return vazev_.Lines(); },
-        [this] { return vazev_.WritePointer(); });
+        [this]() -> const std::vector<std::string>& {
+            return loadedWritePointer_ >= 0 ? loadedLines_ : vazev_.Lines();
+        },
+        [this] { return loadedWritePointer_ >= 0 ? loadedWritePointer_ : vazev_.WritePointer(); });
     for (auto [name, window] :
          {std::pair<const char*, QWidget*>{"RawLog", namaLogForm_.get()},
           std::pair<const char*, QWidget*>{"ErrorLog", errorLogForm_.get()}}) {
@@ -268,6 +270,9 @@ void App::showTerminal() {
 }
 
 void App::startAutoLogin() {
+    // From now on the terminal's own table is the one received.
+    loadedLines_.clear();
+    loadedWritePointer_ = -1;
     vazev_.AutoLoginClick();
 }
 
@@ -333,7 +338,15 @@ void App::hideErrorLog() {
 }
 
 void App::importLog(const base::Lines& lines) {
+    tableLoaded(lines);
     convModel_.Conv(lines, static_cast<int>(lines.size()), macroModel_.currentNet());
+}
+
+// A loaded file is the line table the raw log view shows until the next run fills the
+// terminal's own.
+void App::tableLoaded(const std::vector<std::string>& lines) {
+    loadedLines_ = lines;
+    loadedWritePointer_ = static_cast<int>(lines.size());
 }
 
 void App::progressMax(int max) {

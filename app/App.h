@@ -122,6 +122,7 @@ public:
     void showLogEdit() override;
     void hideErrorLog() override;
     void importLog(const base::Lines& lines) override;
+    void tableLoaded(const std::vector<std::string>& lines) override;
     void progressMax(int max) override;
     void progress(int line) override;
     void status(const std::string& sjisText) override;
@@ -193,6 +194,10 @@ private:
     std::unique_ptr<store::TLogEditForm> logEditForm_;
     std::unique_ptr<store::TErrorLogForm> errorLogForm_;
     std::unique_ptr<store::TNamaLogForm> namaLogForm_;
+    // The lines of the last file imported (LOG取込み, start-up recovery), shown by the raw
+    // log view until a run starts; WritePointer -1 when none.
+    std::vector<std::string> loadedLines_;
+    int loadedWritePointer_ = -1;
     int progressMax_ = 0;
     int progressPercent_ = -1;
 

@@ -273,6 +273,7 @@ void VazevModel::readingRule(const std::string& S) {
             sent += base::copy(S, base::pos(":", S) + 1, 80) + "\r0\r";
             macro_.setChecked(macro::Step::MIDOKU, false);
         }
+        noteTypedCommand(sent);
         sendCommand(sent);
         stay("WAITMENU");
         setStatus(sj(r.statusText));

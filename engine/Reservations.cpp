@@ -216,6 +216,7 @@ void VazevModel::listReadRule(const std::string& S) {
     // Like every reading command, the answer is awaited from the next line on, so the
     // prompt the command was typed at cannot be taken for the menu after its output.
     waitNextLine_ = true;
+    noteTypedCommand(sent);
     sendCommand(sent);
     stay("WAITMENU");
     setStatus(text);

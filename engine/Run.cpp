@@ -87,6 +87,8 @@ bool VazevModel::openCaptureLog() {
     writeCaptureLine("    " + stampNow());
     writeCaptureLine("----------------------------");
     std::fflush(capture_);
+    // Without its record the capture is still imported, only less strictly.
+    commandRecord_ = std::fopen(base::joinPath(folder_, kCommandRecord).c_str(), "wb");
     return true;
 }
 
@@ -97,7 +99,20 @@ void VazevModel::writeCaptureLine(const std::string& line) {
     std::fwrite("\r\n", 1, 2, capture_);
 }
 
+void VazevModel::noteTypedCommand(std::string_view sent) {
+    if (!commandRecord_)
+        return;
+    const std::string line = "C " + std::to_string(writePointer_) + " " +
+                             std::string(sent.substr(0, sent.find('\r'))) + "\r\n";
+    std::fwrite(line.data(), 1, line.size(), commandRecord_);
+    std::fflush(commandRecord_);
+}
+
 void VazevModel::closeCaptureLog() {
+    if (commandRecord_) {
+        std::fclose(commandRecord_);
+        commandRecord_ = nullptr;
+    }
     if (capture_) {
         std::fclose(capture_);
         capture_ = nullptr;

@@ -60,6 +60,11 @@ public:
     static constexpr int kRingSize = 50000;
     static constexpr int kNotRunning = 999;
     static constexpr const char* kCaptureLog = "VESPARI.LOG";
+    // Beside the capture log: one line "C <line-table index> <command>" for every reading
+    // command typed at the host's main prompt (the command up to its first CR), so the
+    // import can tell the terminal's own command lines from text that merely looks like
+    // them. Written as the run goes and replaced with the capture log.
+    static constexpr const char* kCommandRecord = "VESPARI.CMD";
     static constexpr int kTickMs = 500;
     static constexpr int kGuardMs = 1200;
     // How long the line may stay up after "ATH" before the run ends without the carrier.
@@ -202,6 +207,7 @@ private:
     bool openCaptureLog();
     void writeCaptureLine(const std::string& line);
     void closeCaptureLog();
+    void noteTypedCommand(std::string_view sent);
     std::string monthlyLogPath() const;
     // run
     void startTick();
@@ -297,6 +303,7 @@ private:
     bool cursorPhase_ = false;
     bool keyGard_ = true;
     std::FILE* capture_ = nullptr;
+    std::FILE* commandRecord_ = nullptr;
     bool tableFull_ = false;
 
     // run

@@ -8,12 +8,12 @@
 #include "fuzz/FuzzSupport.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
+#include "store/StoreFiles.h"
 #include "tests/macro/RecordingMacroHost.h"
 #include "viewers/ArticleListModel.h"
 #include "viewers/BoardModel.h"
 #include "viewers/MailModel.h"
 #include "viewers/MemberListModel.h"
-#include "viewers/StoreFiles.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ struct Host : viewers::ViewerHost {
 };
 
 // A file's contents as the viewers read it, one string with CR LF after each line.
-std::string joined(const std::string& path) { return base::joinLines(viewers::readStoreLines(path)); }
+std::string joined(const std::string& path) { return base::joinLines(store::readStoreLines(path)); }
 
 // `text` (whole lines) stands in `file` starting at a line's start.
 bool wholeLinesOf(const std::string& text, const std::string& file) {

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,7 +31,69 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The reading commands the terminal types at the main prompt, as they stand after it.
+constexpr std::string_view kTypedCommands[] = {"N@",    "FN", "r;?;0", "i;r",
+                                               "f;?;0", "U",  "R;",    "F;"};
+
+std::uintmax_t sizeOf(const std::string& path) {
+    std::error_code ec;
+    const auto n = std::filesystem::file_size(path, ec);
+    return ec ? 0 : n;
+}
+
+// Cuts a file that an interrupted import appended to back to its size before.
+void truncateTo(const std::string& path, std::uintmax_t size) {
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && sizeOf(path) > size) {
+        std::filesystem::resize_file(path, size, ec);
+        if (ec)
+            throw base::FileError(path + ": cannot be cut back: " + ec.message());
+    }
+}
+
 } // namespace
+
+// ---- CommandRecord ----
+
+bool CommandRecord::typedAt(int index, std::string_view command) const {
+    auto it = typed.find(index);
+    return it != typed.end() && startsWith(it->second, command);
+}
+
+CommandRecord CommandRecord::read(const std::string& path, int shift) {
+    CommandRecord r;
+    base::Lines lines;
+    try {
+        if (!base::readLinesIfExists(path, lines))
+            return r;
+    } catch (const base::FileError&) {
+        return r;
+    }
+    r.present = true;
+    for (const std::string& line : lines) {
+        const std::string word = base::copy(line, 1, base::pos(" ", line + " ") - 1);
+        const std::string rest = base::copy(line, static_cast<int>(word.size()) + 2, 1 << 20);
+        if (word == "N") {
+            r.present = false;
+        } else if (word == "C") {
+            const int space = base::pos(" ", rest + " ");
+            const auto index = base::strToInt(base::copy(rest, 1, space - 1));
+            if (index)
+                r.typed[*index + shift] = base::copy(rest, space + 1, 1 << 20);
+        } else if (word == "A") {
+            if (const auto n = base::strToInt(rest); n && *n >= 0 && !r.archiveBefore)
+                r.archiveBefore = static_cast<std::uintmax_t>(*n);
+        } else if (word == "a") {
+            r.archived = true;
+        } else if (word == "M") {
+            if (const auto n = base::strToInt(rest); n && *n >= 0 && !r.mailBefore)
+                r.mailBefore = static_cast<std::uintmax_t>(*n);
+        } else if (word == "s") {
+            r.scanned = true;
+        }
+    }
+    return r;
+}
 
 // One import: the working state of the main scan and its nine sections. Positions in the
 // table only move forward: a section that steps back never goes before the line it
@@ -43,6 +106,11 @@ struct ConvModel::Scan {
     const int net;
     const std::string shortName;
     const std::string netFolder; // native path of the net folder
+    // Where the terminal typed its commands; null for a capture without a record.
+    const CommandRecord* record = nullptr;
+    // An earlier import of this capture appended everything already: nothing is appended
+    // again, the rest is done as usual.
+    bool appendsDone = false;
     int cur = 1;
     std::array<int, kMaxBoard + 1> counters{};
     std::string openBoard = kNone;
@@ -50,6 +118,8 @@ struct ConvModel::Scan {
     // not reopen a file for each one; all are closed when the scan ends.
     std::array<std::unique_ptr<AppendFile>, kMaxBoard + 1> boardFiles;
     AppendFile* boardFile = nullptr;
+    // Per board, the header and date of each article stored before this import.
+    std::array<std::unique_ptr<std::map<int, std::string>>, kMaxBoard + 1> storedArticles;
     ListTable table;
     bool mailSeen = false;
     bool dateTaken = false;
@@ -81,6 +151,18 @@ struct ConvModel::Scan {
     bool more() const { return cur < end; }
     // The section ended on the sentinel: the capture stopped before the host's prompt.
     bool cutOff() const { return cur >= wp - 1; }
+    // The section ended on the sentinel, and the line the sentinel stands for is one that
+    // ends it: the list was whole.
+    template <class Ends> bool endedOnLastLine(Ends ends) const {
+        return cur == wp - 1 && wp - 1 < static_cast<int>(lines.size()) &&
+               ends(lines[static_cast<size_t>(wp - 1)]);
+    }
+    // A command line opens its section only where the terminal typed the command; a
+    // capture without a record opens it on the line's shape alone.
+    bool typed(int at, std::string_view command) const {
+        return !record || record->typedAt(at, command);
+    }
+    bool endsMessage(int i, int board, int number) const;
     std::string file(const std::string& name) const { return base::joinPath(netFolder, name); }
 
     void error(const std::string& text) {
@@ -96,6 +178,8 @@ struct ConvModel::Scan {
     void fileBoardList(int start);
     void unreadDate(const std::string& L);
     void message(const std::string& L, int start);
+    void storeMessage(const std::string& L, int board, int number, int from, int to);
+    const std::map<int, std::string>& stored(int board);
     void mergeInto(const std::string& path, ListKind kind);
     void closeBoardFile();
     void rewrite(const std::string& path, base::Lines lines);
@@ -107,19 +191,19 @@ void ConvModel::Scan::run() {
         m.host_.progress(cur);
         const int start = cur;
         const std::string& L = at(cur);
-        if (startsWith(L, "MAIN") && base::endsWith(L, ">r;?;0"))
+        if (startsWith(L, "MAIN") && base::endsWith(L, ">r;?;0") && typed(start, "r;?;0"))
             boardList(start);
-        if (contains(L, "MAIN") && base::endsWith(L, ">U"))
+        if (contains(L, "MAIN") && base::endsWith(L, ">U") && typed(start, "U"))
             memberList(cur);
-        if (startsWith(L, "MAIN") && contains(L, ")>FN"))
+        if (startsWith(L, "MAIN") && contains(L, ")>FN") && typed(start, "FN"))
             newFiles(cur);
-        if (contains(L, "MAIN") && contains(L, ")>F;"))
+        if (contains(L, "MAIN") && contains(L, ")>F;") && typed(start, "F;"))
             listDownload(L, cur, true);
-        if (contains(L, "MAIN") && contains(L, ")>R;"))
+        if (contains(L, "MAIN") && contains(L, ")>R;") && typed(start, "R;"))
             listDownload(L, cur, false);
         if (startsWith(L, "Private Message is from:"))
             mail(L, cur);
-        if (contains(L, "MAIN") && base::endsWith(L, ">f;?;0"))
+        if (contains(L, "MAIN") && base::endsWith(L, ">f;?;0") && typed(start, "f;?;0"))
             fileBoardList(cur);
         if (base::pos(unreadMark, L) >= 2)
             unreadDate(L);
@@ -145,8 +229,10 @@ void ConvModel::Scan::boardList(int start) {
         }
         ++cur;
     }
-    if (!cutOff())
+    if (!cutOff() || endedOnLastLine([](const std::string& l) { return contains(l, "MAIN"); }))
         rewrite(file(kBoardList), std::move(out));
+    else
+        error(sj(u8"終わりのないボード一覧は取り込みませんでした"));
     cur = std::max(cur - 2, start);
 }
 
@@ -169,8 +255,11 @@ void ConvModel::Scan::memberList(int start) {
         ++cur;
     }
     const bool ended = more() && at(cur).empty();
-    if (ended || (more() && !cutOff()))
+    if (ended || (more() && !cutOff()) ||
+        endedOnLastLine([](const std::string& l) { return l.empty() || startsWith(l, "MAIN"); }))
         rewrite(file(kMemberList), std::move(out));
+    else
+        error(sj(u8"終わりのないメンバー一覧は取り込みませんでした"));
     if (!ended)
         cur = std::max(cur - 1, start); // the prompt that ended a list is examined next
 }
@@ -271,7 +360,8 @@ void ConvModel::Scan::listDownload(const std::string& L, int start, bool files) 
 void ConvModel::Scan::mail(const std::string& L, int start) {
     mailSeen = true;
     AppendFile out;
-    out.open(file(kMailFile));
+    if (!appendsDone)
+        out.open(file(kMailFile));
     out.line(L);
     ++cur;
     bool nextIsExamined = false;
@@ -288,6 +378,7 @@ void ConvModel::Scan::mail(const std::string& L, int start) {
         ++cur;
     }
     out.close();
+    m.stage("mail");
     // A mail header or a prompt right after the mail is examined: it may start more.
     if (nextIsExamined)
         cur = std::max(cur - 1, start);
@@ -305,8 +396,10 @@ void ConvModel::Scan::fileBoardList(int start) {
             out.push_back(at(cur));
         ++cur;
     }
-    if (!cutOff())
+    if (!cutOff() || endedOnLastLine([](const std::string& l) { return contains(l, "MAIN"); }))
         rewrite(file(kFileBoardList), std::move(out));
+    else
+        error(sj(u8"終わりのないファイルボード一覧は取り込みませんでした"));
     cur = std::max(cur - 2, start);
 }
 
@@ -339,18 +432,78 @@ void ConvModel::Scan::closeBoardFile() {
         throw *failure;
 }
 
+// Inside a message of `board` numbered `number`: true when line i is the host's own and
+// ends the message. Anything else is body, whatever it looks like, since a body is the
+// verbatim text of whoever posted it. The host's own lines are
+// - its main prompt: a "MAIN" line with ">" after the word; with a record, a reading
+//   command standing on it must have been typed there by the terminal;
+// - the next header: "Message  #" with a "Time:" line after it naming the same board and
+//   a higher number, as the host prints a board's articles in order;
+// - a board separator: "00nn: " followed by a header whose "Time:" line names board nn,
+//   another board than this one.
+bool ConvModel::Scan::endsMessage(int i, int board, int number) const {
+    if (i >= wp - 1)
+        return true;
+    const std::string& line = at(i);
+    if (startsWith(line, "MAIN")) {
+        const int prompt = base::posFrom(">", line, 5);
+        if (prompt == 0)
+            return false;
+        if (record) {
+            const std::string after = base::copy(line, prompt + 1, 1 << 20);
+            for (std::string_view command : kTypedCommands)
+                if (startsWith(after, command) && !record->typedAt(i, command))
+                    return false;
+        }
+        return true;
+    }
+    if (startsWith(line, "Message  #")) {
+        const std::string& next = at(i + 1);
+        if (!startsWith(next, "Time:"))
+            return false;
+        // A header the import cannot place (no board, a board or number out of range) is
+        // taken as the host's, to be skipped with an error line.
+        const int n = articleNumberOf(line);
+        const auto section = sectionOf(next);
+        if (n == 0 || !section || *section < 0 || *section > kMaxBoard)
+            return true;
+        return *section == board && n > number;
+    }
+    if (startsWith(line, "00") && base::copy(line, 5, 2) == ": ") {
+        const auto separated = base::strToInt(base::copy(line, 3, 2));
+        return separated && *separated != board && startsWith(at(i + 1), "Message  #") &&
+               sectionOf(at(i + 2)) == *separated;
+    }
+    return false;
+}
+
+// The articles stored in a board's message file before this import: number -> header
+// line and the date and time of its second line.
+const std::map<int, std::string>& ConvModel::Scan::stored(int board) {
+    auto& known = storedArticles[static_cast<size_t>(board)];
+    if (known)
+        return *known;
+    known = std::make_unique<std::map<int, std::string>>();
+    base::Lines old;
+    base::readLinesIfExists(file(boardFileName(twoDigits(board), ".DAT")), old);
+    for (size_t i = 0; i < old.size(); ++i) {
+        if (!beginsArticle(old, i, board))
+            continue;
+        const int n = articleNumberOf(old[i]);
+        const std::string time = i + 1 < old.size() ? base::copy(old[i + 1], 7, 17) : "";
+        if (n > 0)
+            (*known)[n] = old[i] + "\n" + time;
+    }
+    return *known;
+}
+
 // Section 9: a new message, appended to the message file of the board its "Section" names.
 void ConvModel::Scan::message(const std::string& L, int start) {
     ++cur;
     const std::string& S = at(cur);
-    const int section = base::pos("Section", S);
-    if (section < 2)
+    if (base::pos("Section", S) < 2)
         return;
-    std::string field = base::copy(S, section + 7, 10);
-    const int colon = base::pos(":", field);
-    if (colon > 0)
-        field = base::copy(field, 1, colon - 1);
-    const auto board = base::strToInt(field);
+    const auto board = sectionOf(S);
     auto ends = [](const std::string& line) {
         return startsWith(line, "MAIN") || startsWith(line, "Message  #") ||
                (startsWith(line, "00") && base::copy(line, 5, 2) == ": ");
@@ -368,10 +521,37 @@ void ConvModel::Scan::message(const std::string& L, int start) {
         return;
     }
 
-    ++counters[static_cast<size_t>(*board)];
-    const std::string nn = twoDigits(*board);
+    const int number = articleNumberOf(L);
+    const int from = cur;
+    while (more() && !endsMessage(cur, *board, number))
+        ++cur;
+    storeMessage(L, *board, number, from, cur);
+    cur = std::max(cur - 1, start);
+    m.host_.progress(cur);
+}
+
+// Appends the header L and lines from..to-1 to the board's message file, or to its
+// removed-article file when a different article of the same number is stored already.
+void ConvModel::Scan::storeMessage(const std::string& L, int board, int number, int from, int to) {
+    ++counters[static_cast<size_t>(board)];
+    if (appendsDone)
+        return;
+    const std::string nn = twoDigits(board);
+    const auto& known = stored(board);
+    const auto it = known.find(number);
+    if (it != known.end() && it->second != L + "\n" + base::copy(at(from), 7, 17)) {
+        error(sj(u8"保存済みの記事と番号が同じで内容の違う記事を ") + boardFileName(nn, ".OLD") +
+              sj(u8" に移しました: ") + L);
+        AppendFile old;
+        old.open(file(boardFileName(nn, ".OLD")));
+        old.line(L);
+        for (int i = from; i < to; ++i)
+            old.line(at(i));
+        old.close();
+        return;
+    }
     if (nn != openBoard) {
-        auto& f = boardFiles[static_cast<size_t>(*board)];
+        auto& f = boardFiles[static_cast<size_t>(board)];
         if (!f) {
             f = std::make_unique<AppendFile>();
             f->open(file(boardFileName(nn, ".DAT")));
@@ -380,12 +560,8 @@ void ConvModel::Scan::message(const std::string& L, int start) {
         openBoard = nn;
     }
     boardFile->line(L);
-    while (more() && !ends(at(cur))) {
-        boardFile->line(at(cur));
-        ++cur;
-    }
-    cur = std::max(cur - 1, start);
-    m.host_.progress(cur);
+    for (int i = from; i < to; ++i)
+        boardFile->line(at(i));
 }
 
 // ---- ConvModel ----
@@ -406,6 +582,14 @@ bool ConvModel::failed(const std::string& shortName, const std::string& text) {
     return false;
 }
 
+void ConvModel::note(const std::string& stageLine) {
+    const std::string path = base::joinPath(folder_, kCommandRecord);
+    AppendFile out;
+    out.open(path);
+    out.line(stageLine);
+    out.close();
+}
+
 bool ConvModel::LogConv(const std::vector<std::string>& lines, int writePointer, int net) {
     lastError_.clear();
     const std::string shortName = nets_.field(net, shell::kShortName);
@@ -413,23 +597,56 @@ bool ConvModel::LogConv(const std::vector<std::string>& lines, int writePointer,
         return failed(shortName, sj(u8"ログを取り込むネットがありません．"));
     const std::string archive = base::joinPath(
         folder_, base::nativePath(archiveName(shortName, base::shortDate(loop_.localNow()))));
+    const CommandRecord record = CommandRecord::read(base::joinPath(folder_, kCommandRecord), 0);
+    const int last = std::min(writePointer, static_cast<int>(lines.size()) - 1);
+    return archiveAndImport(lines, 1, last, writePointer, net, archive, record, true);
+}
+
+bool ConvModel::archiveAndImport(const std::vector<std::string>& lines, int from, int to,
+                                 int writePointer, int net, const std::string& archive,
+                                 const CommandRecord& record, bool archiveFailureStops) {
+    const std::string shortName = nets_.field(net, shell::kShortName);
     try {
-        AppendFile out;
-        out.open(archive);
-        const int last = std::min(writePointer, static_cast<int>(lines.size()) - 1);
-        for (int i = 1; i <= last; ++i)
-            out.line(lines[static_cast<size_t>(i)]);
-        out.close();
+        if (!record.present && !record.archiveBefore)
+            note("N");
+        if (!record.archived) {
+            if (record.archiveBefore)
+                truncateTo(archive, *record.archiveBefore);
+            else
+                note("A " + std::to_string(sizeOf(archive)));
+            stage("archive");
+            AppendFile out;
+            out.open(archive);
+            for (int i = from; i <= to; ++i)
+                out.line(lines[static_cast<size_t>(i)]);
+            out.close();
+            stage("archived");
+            note("a");
+        }
     } catch (const base::FileError& e) {
-        return failed(shortName, sj(u8"ログを保存できません: ") + e.what());
+        if (archiveFailureStops)
+            return failed(shortName, sj(u8"ログを保存できません: ") + e.what());
+        logError(sj(u8"ログを保存できません: ") + e.what());
     }
-    if (!Conv(lines, writePointer, net))
+    if (!convert(lines, writePointer, net, &record, true))
         return false;
+    stage("imported");
     base::removeFile(base::joinPath(folder_, kCaptureLog));
+    base::removeFile(base::joinPath(folder_, kCommandRecord));
     return true;
 }
 
 bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, int net) {
+    return convert(lines, writePointer, net, nullptr, false);
+}
+
+bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, int net,
+                     const CommandRecord& record) {
+    return convert(lines, writePointer, net, &record, false);
+}
+
+bool ConvModel::convert(const std::vector<std::string>& lines, int writePointer, int net,
+                        const CommandRecord* record, bool journal) {
     lastError_.clear();
     const std::string shortName = nets_.field(net, shell::kShortName);
     if (!nets_.has(net) || base::trim(shortName).empty())
@@ -442,9 +659,24 @@ bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, in
 
     Scan scan(*this, lines, writePointer, net, shortName,
               base::joinPath(folder_, base::nativePath(shortName)));
+    if (record && record->present)
+        scan.record = record;
     try {
+        if (journal && record) {
+            // Mail is never trimmed by the reorganiser: what an interrupted import of this
+            // capture appended goes before it is appended again.
+            const std::string mailFile = scan.file(kMailFile);
+            scan.appendsDone = record->scanned;
+            if (!record->scanned && record->mailBefore)
+                truncateTo(mailFile, *record->mailBefore);
+            else if (!record->scanned)
+                note("M " + std::to_string(sizeOf(mailFile)));
+        }
         scan.run();
         scan.flush();
+        stage("scanned");
+        if (journal && record && !record->scanned)
+            note("s");
     } catch (const base::FileError& e) {
         // What was taken from the lines before the failure is kept as far as it can be.
         try {
@@ -476,7 +708,10 @@ bool ConvModel::Conv(const std::vector<std::string>& lines, int writePointer, in
     host_.NetNoChange();
     if (scan.mailSeen && host_.ask(sj(u8"メールを取り込みました(^^;メールBOXを開きますか?")))
         host_.openMailBox();
-    host_.status(shortName + sj(u8" ログを取り込みました.") + std::to_string(writePointer));
+    std::string done = shortName + sj(u8" ログを取り込みました.") + std::to_string(writePointer);
+    if (!scan.record)
+        done += sj(u8" (コマンドの記録なし)");
+    host_.status(done);
     return true;
 }
 
@@ -537,11 +772,16 @@ ConvModel::Recovery ConvModel::recoverCaptureLog(bool askUser) {
     }
     if (log.empty() || log[0] != kCaptureMarker) {
         base::removeFile(path);
+        base::removeFile(base::joinPath(folder_, kCommandRecord));
         return Recovery::NotMarked;
     }
     if (askUser &&
         !host_.ask(sj(u8"何らかの原因で取りこまれていないログがあります．取り込みますか．"))) {
-        return keepDeclinedCapture(path) ? Recovery::Declined : Recovery::Failed;
+        // The record of typed commands belongs to this capture only.
+        if (!keepDeclinedCapture(path))
+            return Recovery::Failed;
+        base::removeFile(base::joinPath(folder_, kCommandRecord));
+        return Recovery::Declined;
     }
     const std::string rawLog = log.size() > 1 ? log[1] : std::string();
     const auto net = base::strToInt(log.size() > 2 ? log[2] : std::string());
@@ -554,18 +794,21 @@ ConvModel::Recovery ConvModel::recoverCaptureLog(bool askUser) {
     }
     host_.selectNet(*net);
     std::vector<std::string> table(log.size() > 3 ? log.begin() + 3 : log.end(), log.end());
+    host_.tableLoaded(table);
+    const CommandRecord record =
+        CommandRecord::read(base::joinPath(folder_, kCommandRecord), kRecoveryShift);
+    std::string archive;
     if (isSafeStorePath(rawLog)) {
-        try {
-            base::appendLines(base::joinPath(folder_, base::nativePath(rawLog)), table);
-        } catch (const base::FileError& e) {
-            logError(sj(u8"ログを保存できません: ") + e.what());
-        }
+        archive = base::joinPath(folder_, base::nativePath(rawLog));
     } else {
         logError(sj(u8"キャプチャログの保存先が正しくありません: ") + rawLog);
     }
-    if (!Conv(table, static_cast<int>(table.size()), *net))
+    CommandRecord withArchive = record;
+    if (archive.empty())
+        withArchive.archived = true; // nowhere safe to put it
+    if (!archiveAndImport(table, 0, static_cast<int>(table.size()) - 1,
+                          static_cast<int>(table.size()), *net, archive, withArchive, false))
         return Recovery::Failed;
-    base::removeFile(path);
     return Recovery::Imported;
 }
 

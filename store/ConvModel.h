@@ -27,10 +27,41 @@
 #include "shell/NetList.h"
 #include "store/LogEditModel.h"
 
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace store {
+
+// What the run wrote beside its capture log (VESPARI.CMD): a line "C <index> <command>"
+// for every reading command the terminal typed at the host's main prompt, <index> being the
+// line-table entry it was typed on. The import opens a command's section only on a line
+// the terminal really typed that command on, so text that anybody posted cannot. The end
+// of the run and the recovery add stage lines to the same file, so that an import of the
+// capture that was interrupted is finished, not repeated:
+//   "N"        the capture had no record when its import began
+//   "A <size>" the archive's size before the capture was appended to it
+//   "a"        the capture is in the archive
+//   "M <size>" MAIL.DAT's size before the import appended mail
+//   "s"        every line the import appends has been appended
+struct CommandRecord {
+    bool present = false; // false: an old capture without a record
+    std::map<int, std::string> typed;
+    std::optional<std::uintmax_t> archiveBefore;
+    bool archived = false;
+    std::optional<std::uintmax_t> mailBefore;
+    bool scanned = false;
+
+    // True when a command beginning with `command` was typed on line `index`.
+    bool typedAt(int index, std::string_view command) const;
+    // The record in the file at `path`, each index moved by `shift`; not present when
+    // the file does not exist or says it began without a record.
+    static CommandRecord read(const std::string& path, int shift);
+};
 
 // What the import needs of the windows. Every hook defaults to doing nothing.
 class ImportHost {
@@ -56,12 +87,19 @@ public:
     virtual void openMailBox() {}
     // The recovery chooses the capture's net in the net manager (ListBox1Click).
     virtual void selectNet(int) {}
+    // A file's lines became the terminal's line table (entries 0.., WritePointer = their
+    // count), so the raw log view shows what was imported.
+    virtual void tableLoaded(const std::vector<std::string>&) {}
 };
 
 class ConvModel {
 public:
     static constexpr const char* kCaptureLog = "VESPARI.LOG";
     static constexpr const char* kCaptureMarker = "*- TRN_TMP_LOG_FILE -*";
+    static constexpr const char* kCommandRecord = "VESPARI.CMD";
+    // The capture log holds three banner lines before the run's table entry 1, and the
+    // recovery loads it from its fourth line on: entry k of the run is entry k + 2 there.
+    static constexpr int kRecoveryShift = 2;
 
     struct Deps {
         base::EventLoop& loop; // for today's date (archive name) and error-log stamps
@@ -74,12 +112,17 @@ public:
     explicit ConvModel(Deps deps);
 
     // The end of a run: appends entries 1..writePointer to the net's monthly archive,
-    // imports, and deletes VESPARI.LOG. False (VESPARI.LOG kept) when anything failed.
+    // imports with the run's VESPARI.CMD, and deletes VESPARI.LOG and VESPARI.CMD. False
+    // (both kept) when anything failed.
     bool LogConv(const std::vector<std::string>& lines, int writePointer, int net);
 
-    // The import of `lines` (count `writePointer`) into net `net`'s store. True when every
-    // line was examined and every file written.
+    // The import of `lines` (count `writePointer`) into net `net`'s store, without a record
+    // of typed commands (an old log): every command line opens its section, and the status
+    // text says so. True when every line was examined and every file written.
     bool Conv(const std::vector<std::string>& lines, int writePointer, int net);
+    // The same with the record of the run that captured the lines.
+    bool Conv(const std::vector<std::string>& lines, int writePointer, int net,
+              const CommandRecord& record);
 
     enum class Recovery {
         NoLog,     // no VESPARI.LOG
@@ -97,11 +140,27 @@ public:
     // What the last failure was (Shift-JIS), empty after a success.
     const std::string& lastError() const { return lastError_; }
 
+    // Called at every point where an import of a capture may be interrupted, with the
+    // name of the stage it has reached (a seam for tests that kill the import there).
+    std::function<void(std::string_view stage)> stageHook;
+
 private:
     struct Scan;
     void logError(const std::string& text);
     bool keepDeclinedCapture(const std::string& path);
     bool failed(const std::string& shortName, const std::string& text);
+    bool convert(const std::vector<std::string>& lines, int writePointer, int net,
+                 const CommandRecord* record, bool journal);
+    // Appends lines[from..to] to the archive unless the record says it was done, then
+    // imports, then deletes the capture and its record.
+    bool archiveAndImport(const std::vector<std::string>& lines, int from, int to, int writePointer,
+                          int net, const std::string& archive, const CommandRecord& record,
+                          bool archiveFailureStops);
+    void note(const std::string& stageLine);
+    void stage(std::string_view name) {
+        if (stageHook)
+            stageHook(name);
+    }
 
     base::EventLoop& loop_;
     shell::NetList& nets_;

@@ -55,6 +55,7 @@ LogEditModel::Result LogEditModel::go() {
     if (nn.size() != 2 || !isDigit(nn[0]) || !isDigit(nn[1]))
         return Result::NoFile;
     const std::string datPath = path(nn, ".DAT");
+    const int board = (nn[0] - '0') * 10 + (nn[1] - '0');
     if (!base::fileExists(datPath))
         return Result::NoFile;
 
@@ -110,7 +111,7 @@ LogEditModel::Result LogEditModel::go() {
     Span* current = &table[0];
     for (size_t i = 0; i < lines.size(); ++i) {
         const std::string& line = lines[i];
-        if (base::startsWith(line, "Message  #")) {
+        if (beginsArticle(lines, i, board)) {
             const int n = articleNumberOf(line);
             if (n > 0) {
                 current = &table[static_cast<size_t>(n)];

@@ -3,9 +3,16 @@
 #include "base/Sjis.h"
 #include "base/Text.h"
 #include "macro/ReserveList.h"
-#include "viewers/StoreFiles.h"
+#include "store/StoreFiles.h"
 
 namespace viewers {
+
+using store::boardNumberOfLine;
+using store::entryNumberOf;
+using store::fileBoardListFile;
+using store::messageBoardFile;
+using store::readStoreLines;
+using store::storeFile;
 
 using base::sj;
 

@@ -15,12 +15,6 @@ using base::sj;
 
 namespace {
 
-constexpr std::string_view kHeader = "Message  #";
-
-bool isHeader(std::string_view s) {
-    return s.substr(0, kHeader.size()) == kHeader;
-}
-
 bool isDigits(std::string_view s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -36,13 +30,6 @@ std::string four(int n) {
     char b[16];
     std::snprintf(b, sizeof b, "%04d", n);
     return b;
-}
-
-// The article number of a header by the store's rule; 9999 when it has none, so a damaged
-// header still gets a line of its own.
-int articleOf(std::string_view header) {
-    const int n = store::articleNumberOf(header);
-    return n > 0 ? n : store::kMaxArticle;
 }
 
 // Where each list line stands: the reply tree is kept as nodes and flattened at the end,
@@ -188,6 +175,12 @@ void BoardModel::FileKindClick() {
     loadBoard();
 }
 
+int BoardModel::boardNumber() const {
+    return board_ >= 0 && board_ < static_cast<int>(boardLines_.size())
+               ? boardNumberOfLine(boardLines_[static_cast<size_t>(board_)])
+               : -1;
+}
+
 std::string BoardModel::boardFile() const {
     if (net_ < 0 || board_ < 0)
         return {};
@@ -239,13 +232,15 @@ void BoardModel::loadBoard() {
 
     const std::string path = boardFile();
     base::Lines lines = path.empty() ? base::Lines() : readStoreLines(path);
+    const int nn = boardNumber();
 
-    // Split into messages; text before the first header belongs to none.
+    // Split into messages where the store's rule says an article begins; text before the
+    // first header belongs to none.
     size_t i = 0;
-    while (i < lines.size() && !isHeader(lines[i]))
+    while (i < lines.size() && !store::beginsArticle(lines, i, nn))
         ++i;
     for (; i < lines.size(); ++i) {
-        if (isHeader(lines[i]))
+        if (store::beginsArticle(lines, i, nn))
             messages_.push_back({});
         messages_.back().lines.push_back(std::move(lines[i]));
     }
@@ -264,7 +259,8 @@ void BoardModel::loadBoard() {
         const base::Lines& ls = messages_[m].lines;
         const std::string& h = ls[0];
         const int seq = static_cast<int>(m) + 1;
-        const int article = articleOf(h);
+        // A header without a number (0) still gets its line, but no reply hangs under it.
+        const int article = store::articleNumberOf(h);
         const std::string n = copy(h, 11, 4);
         const std::string head = (isDigits(n) ? four(std::stoi(n)) : n) + "-" +
                                  copyWhole(h + std::string(25, ' '), 24, 21);
@@ -310,16 +306,19 @@ void BoardModel::loadBoard() {
             if (parent < 0 || parent >= kArticles)
                 parent = 0;
             const int d = std::min(depth[static_cast<size_t>(parent)] + 1, kMaxDepth);
-            depth[static_cast<size_t>(article)] = d;
+            if (article > 0)
+                depth[static_cast<size_t>(article)] = d;
             std::string p =
                 copy(prefix[static_cast<size_t>(parent)] + std::string(52, ' '), 1, 2 * d);
             std::string& pp = prefix[static_cast<size_t>(parent)];
             if (replies[static_cast<size_t>(parent)] == 0) {
                 pp = p + sj(u8"└");
-                prefix[static_cast<size_t>(article)] = p;
+                if (article > 0)
+                    prefix[static_cast<size_t>(article)] = p;
             } else {
                 pp = p + sj(u8"├");
-                prefix[static_cast<size_t>(article)] = p + sj(u8"│");
+                if (article > 0)
+                    prefix[static_cast<size_t>(article)] = p + sj(u8"│");
             }
             ++replies[static_cast<size_t>(parent)];
             entries.push_back(
@@ -331,7 +330,7 @@ void BoardModel::loadBoard() {
         // A line appended at the end comes after every other; only a line put into the
         // tree needs its place compared with an earlier copy of the same article.
         int& last = lastNode[static_cast<size_t>(article)];
-        if (last < 0 || !reply || tree.after(node, last))
+        if (article > 0 && (last < 0 || !reply || tree.after(node, last)))
             last = node;
     }
     for (int e : tree.order())
@@ -499,10 +498,10 @@ bool BoardModel::deleteArticle() {
     size_t start = 0;
     bool found = false;
     for (size_t i = 0; i < now.size() && !found; ++i) {
-        if (!isHeader(now[i]) || now.size() - i < msg.lines.size())
+        if (!store::beginsArticle(now, i, boardNumber()) || now.size() - i < msg.lines.size())
             continue;
         size_t end = i + 1;
-        while (end < now.size() && !isHeader(now[end]))
+        while (end < now.size() && !store::beginsArticle(now, end, boardNumber()))
             ++end;
         if (end - i == msg.lines.size() &&
             std::equal(msg.lines.begin(), msg.lines.end(), now.begin() + static_cast<long>(i))) {

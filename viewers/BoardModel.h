@@ -14,13 +14,26 @@
 #include "base/LineFile.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
-#include "viewers/StoreFiles.h"
+#include "store/StoreFiles.h"
 #include "viewers/ViewerHost.h"
 
 #include <string>
 #include <vector>
 
 namespace viewers {
+
+// The store's one reader, as the viewers use it.
+using store::boardNumberOfLine;
+using store::DateKey;
+using store::entryNumberOf;
+using store::fileBoardListFile;
+using store::findWord;
+using store::messageBoardFile;
+using store::parseStoreDate;
+using store::parseStoreDateTime;
+using store::readStoreLines;
+using store::storeFile;
+using store::yearOf;
 
 enum class BrowseMode { New, All, Date, Search };
 
@@ -119,6 +132,7 @@ private:
     };
     std::string netFolder() const;
     std::string boardFile() const;
+    int boardNumber() const; // of the selected board line, -1 when none
     void loadBoard();
     void buildList(const std::vector<int>& articles, std::vector<int>& parents,
                    std::vector<std::string>& lines);

@@ -3,11 +3,14 @@
 
 #include "base/Sjis.h"
 #include "base/Text.h"
-#include "viewers/StoreFiles.h"
+#include "store/StoreFiles.h"
 
 #include <cstdio>
 
 namespace viewers {
+
+using store::readStoreLines;
+using store::storeFile;
 
 using base::sj;
 

@@ -1,9 +1,12 @@
 #include "viewers/MemberListModel.h"
 
 #include "base/Sjis.h"
-#include "viewers/StoreFiles.h"
+#include "store/StoreFiles.h"
 
 namespace viewers {
+
+using store::readStoreLines;
+using store::storeFile;
 
 void MemberListModel::FormShow() {
     netNames_ = macro_.netNames();

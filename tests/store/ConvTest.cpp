@@ -56,10 +56,10 @@ TEST(Conv, MessagesGoToTheirBoardsInCaptureOrderAndAreReorganised) {
         base::readLines(std::string(TARNO_SOURCE_DIR) + "/tests/data/store/capture_boards.LOG")
             .size());
     EXPECT_EQ(rig.host.maxProgress, wp);
-    EXPECT_EQ(
-        rig.host.statuses,
-        (std::vector<std::string>{"NET1" + sj(u8" ログの取り込み中 ") + std::to_string(wp),
-                                  "NET1" + sj(u8" ログを取り込みました.") + std::to_string(wp)}));
+    EXPECT_EQ(rig.host.statuses,
+              (std::vector<std::string>{"NET1" + sj(u8" ログの取り込み中 ") + std::to_string(wp),
+                                        "NET1" + sj(u8" ログを取り込みました.") +
+                                            std::to_string(wp) + sj(u8" (コマンドの記録なし)")}));
     EXPECT_TRUE(rig.host.questions.empty()) << "no mail, no question";
     EXPECT_TRUE(rig.errors.lines().empty());
 }

@@ -18,12 +18,38 @@ TEST(StoreFiles, NamesAndNumbers) {
     EXPECT_EQ(store::entryNumberOf("042:x"), 42);
     EXPECT_EQ(store::entryNumberOf("abc: x"), 0);
     EXPECT_EQ(store::entryNumberOf("no colon"), 0);
+    // One rule for the import and the viewers: a number without its ":" is no entry.
+    EXPECT_EQ(store::entryNumberOf("12"), 0);
+    EXPECT_EQ(store::entryNumberOf("  12: a"), 12);
 
     EXPECT_EQ(store::articleNumberOf("Message  #0012   from: A"), 12);
     EXPECT_EQ(store::articleNumberOf("Message  #12345  from: A"), 0);
     EXPECT_EQ(store::articleNumberOf("Message  #0000   from: A"), 0);
     EXPECT_EQ(store::articleNumberOf("Message  #-001   from: A"), 0);
     EXPECT_EQ(store::articleNumberOf("Message  #"), 0);
+}
+
+TEST(StoreFiles, AnArticleBeginsAtAHeaderUnlessItsTimeLineNamesAnotherBoard) {
+    const base::Lines board = {"Message  #0010   from: A",
+                               "Time: 26/12/05 10:00:00  Section 01: x",
+                               "Subj: quoting",
+                               "Message  #0003   from: SYSOP",
+                               "Time: 26/12/05 10:00:00  Section 02: y",
+                               "Message  #0011   from: B",
+                               "Time: 26/12/05 10:00:00  Board 01",
+                               "Message  #0012   from: C",
+                               "body",
+                               "Message  #0013   from: D"};
+    std::vector<size_t> begins;
+    for (size_t i = 0; i < board.size() + 1; ++i)
+        if (store::beginsArticle(board, i, 1))
+            begins.push_back(i);
+    EXPECT_EQ(begins, (std::vector<size_t>{0, 5, 7, 9}));
+    // In board 02's file the same pair is an article of its own, and the others are not.
+    EXPECT_TRUE(store::beginsArticle(board, 3, 2));
+    EXPECT_FALSE(store::beginsArticle(board, 0, 2));
+    EXPECT_EQ(store::sectionOf(" Section 7: x"), 7);
+    EXPECT_EQ(store::sectionOf("Section 07: x"), std::nullopt) << "not at position 2 or later";
 }
 
 TEST(StoreFiles, ListTableTakesNumberedLinesAtTheirFixedSeparator) {

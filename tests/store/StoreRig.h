@@ -17,6 +17,7 @@
 #include "tests/support/SimPort.h"
 #include "tests/support/TempDir.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +67,8 @@ struct RecordingImportHost : store::ImportHost {
     }
     void openMailBox() override { calls.push_back("openMailBox"); }
     void selectNet(int n) override { calls.push_back("selectNet:" + std::to_string(n)); }
+    std::vector<std::string> loaded; // the line table a loaded file became
+    void tableLoaded(const std::vector<std::string>& l) override { loaded = l; }
 };
 
 inline base::Lines netRecord(const std::string& shortName = "NET1") {
@@ -131,12 +134,16 @@ struct RunRig : ImportRig {
     ImportingRunHost runHost;
     std::unique_ptr<engine::VazevModel> engine;
 
-    explicit RunRig(sim::SimOptions options = {}) {
+    // `edit` changes the host's data set before the run (an article added, say).
+    explicit RunRig(sim::SimOptions options = {},
+                    const std::function<void(sim::DataSet&)>& edit = {}) {
         modems[0] = {"M", "ATDT", "ATZ", 5, 1, 9600, false};
         macroHost.provided.insert(macro::Feature::Run);
         // The run has no file transfer: the demo's binary mail stays on the host.
         sim::DataSet data = sim::loadFixture(std::string(TARNO_SOURCE_DIR) + "/data/demo");
         std::erase_if(data.mail, [](const sim::Mail& m) { return m.binary; });
+        if (edit)
+            edit(data);
         simulator = std::make_unique<sim::Simulator>(loop, std::move(data), options);
         port = std::make_unique<testing_support::SimPort>(loop, *simulator);
         runHost.conv = &conv;

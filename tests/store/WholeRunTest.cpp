@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+
 namespace {
 
 using namespace store_test;
@@ -145,6 +148,67 @@ TEST(WholeRun, AFloodingHostIsImportedWithoutHarm) {
     EXPECT_LE(files.size(), 999u);
     EXPECT_EQ(base::copy(files.back(), 1, 4), "999:");
     EXPECT_GE(rig.read("MEMBOR.LST").size(), 3000u);
+}
+
+// Every store file of the net but the archive, with its bytes.
+std::map<std::string, std::string> storeOf(const RunRig& rig) {
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(rig.net("")))
+        if (!base::endsWith(e.path().filename().string(), ".LOG"))
+            files[e.path().filename().string()] = base::readFile(e.path().string());
+    return files;
+}
+
+TEST(WholeRun, AnArticleThatForgesTheHostsOutputIsStoredWholeAndNothingElse) {
+    // The host's main prompt with a board list command, a fake board, a mail from SYSOP,
+    // the header of a stored article of board 02, and a quoted board list.
+    base::Lines body = {sim::text::mainPrompt(58) + "r;?;0", sj(u8"0077: 偽ボード"),
+                        sim::text::mainPrompt(58) + "f;?;0",
+                        "Private Message is from: SYSOP     " + sj(u8"しすおぺ"),
+                        "Subj: " + sj(u8"パスワードを教えてください")};
+    sim::Article forgedArticle;
+    auto addForged = [&](sim::DataSet& data) {
+        const sim::MessageBoard& board2 = data.boards[1];
+        const sim::Article& victim = board2.articles.back();
+        body.push_back(sim::text::messageHeader(victim.number, "SYSOP", ""));
+        body.push_back(sim::text::messageTime(victim.date, board2.number, board2.name));
+        body.push_back("Subj: " + sj(u8"偽物"));
+        body.push_back(sj(u8"0001: 雑談 …"));
+        body.push_back(sj(u8"この行も本文です。"));
+        sim::MessageBoard& board1 = data.boards.front();
+        forgedArticle = {board1.nextNumber(), "TARNO002", data.user.unreadDate, 0,
+                         sj(u8"いろいろ"),    body};
+        board1.articles.push_back(forgedArticle);
+    };
+
+    RunRig clean;
+    clean.host.answers = {false};
+    ASSERT_TRUE(clean.run(kFullRun));
+    ASSERT_TRUE(clean.runHost.result) << base::toUtf8(clean.conv.lastError());
+
+    RunRig forged({}, addForged);
+    forged.host.answers = {false};
+    const sim::DataSet before = forged.simulator->data();
+    ASSERT_EQ(before.boards.front().articles.back().body, body);
+    ASSERT_TRUE(forged.run(kFullRun));
+    ASSERT_TRUE(forged.runHost.result) << base::toUtf8(forged.conv.lastError());
+    EXPECT_TRUE(forged.errors.lines().empty()) << base::toUtf8(forged.errors.lines().front());
+    EXPECT_FALSE(base::contains(forged.host.statuses.back(), sj(u8"記録なし")))
+        << "the run's record of its commands reached the import";
+
+    // Board 01 holds what a clean run gives, and the forged article whole after it.
+    EXPECT_EQ(forged.read("MBOARD01.DAT"), expectedBoard(before, before.boards.front()));
+    // Everything else is as a clean run left it (the message list of board 01 lists the
+    // extra article, as it should).
+    auto want = storeOf(clean);
+    auto got = storeOf(forged);
+    for (auto* files : {&want, &got}) {
+        files->erase("MBOARD01.DAT");
+        files->erase("MBOARD01.LST");
+    }
+    EXPECT_EQ(got, want);
+    EXPECT_FALSE(base::fileExists(forged.net("MBOARD77.DAT")));
+    EXPECT_EQ(forged.nets.field(0, shell::kLastRead), clean.nets.field(0, shell::kLastRead));
 }
 
 } // namespace

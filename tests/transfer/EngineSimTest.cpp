@@ -370,7 +370,8 @@ TEST_P(HostileName, NeverLeavesTheDownloadFolder) {
     for (const auto& e : fs::recursive_directory_iterator(r.dir.path())) {
         const std::string rel = fs::relative(e.path(), r.dir.path()).string();
         EXPECT_TRUE(rel.rfind("DOWNLOAD", 0) == 0 || rel.rfind("NET1", 0) == 0 ||
-                    rel == "VESPARI.LOG" || rel == "ERROR.LOG" || rel.rfind("NETLIST", 0) == 0)
+                    rel == "VESPARI.LOG" || rel == "VESPARI.CMD" || rel == "ERROR.LOG" ||
+                    rel.rfind("NETLIST", 0) == 0)
             << rel;
     }
     EXPECT_FALSE(fs::exists(r.dir.file("../tmp/DOC2048.TXT")));

@@ -30,7 +30,7 @@ template <class W> W* child(QWidget& form, const char* name) {
 struct Forms : ViewerFixture {
     base::Lines m1 = message(1, "SYSOP", "26/12/01 10:00:00", "hello", {"first body"});
     base::Lines m2 = message(2, "TARNO002", "26/12/06 10:00:00", reply(1, "answer"), {"second"});
-    base::Lines m3 = message(5, "TARNO003", "26/12/07 10:00:00", "new on pc", {"third"});
+    base::Lines m3 = message(5, "TARNO003", "26/12/07 10:00:00", "new on pc", {"third"}, 2);
 
     Forms() {
         boards({"0001: ZATSU " + sj(u8"雑談"), "0002: PC " + sj(u8"パソコン")});

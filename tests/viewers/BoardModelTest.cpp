@@ -159,9 +159,9 @@ TEST(BoardModel, JumpsGoFromMarkToMarkAcrossBoards) {
     f.write("MBOARD01.DAT", join({message(1, "A", "26/12/01 10:00:00", "old"),
                                   message(2, "B", "26/12/06 10:00:00", "new")}));
     // Board 02 has nothing new, board 03 has one new message.
-    f.write("MBOARD02.DAT", message(1, "C", "26/12/01 10:00:00", "old"));
-    f.write("MBOARD03.DAT", join({message(7, "D", "26/12/01 10:00:00", "old"),
-                                  message(8, "E", "26/12/07 10:00:00", "new")}));
+    f.write("MBOARD02.DAT", message(1, "C", "26/12/01 10:00:00", "old", {}, 2));
+    f.write("MBOARD03.DAT", join({message(7, "D", "26/12/01 10:00:00", "old", {}, 3),
+                                  message(8, "E", "26/12/07 10:00:00", "new", {}, 3)}));
     f.open(true, false);
     f.model.DOWNButtonClick();
     EXPECT_EQ(f.model.selected(), 1);

@@ -1,10 +1,10 @@
-#include "viewers/StoreFiles.h"
+#include "store/StoreFiles.h"
 
 #include "base/Sjis.h"
 
 #include <gtest/gtest.h>
 
-using namespace viewers;
+using namespace store;
 
 TEST(StoreFiles, NamesAndListNumbers) {
     EXPECT_EQ(messageBoardFile("N", 5, ".DAT"), "N/MBOARD05.DAT");
