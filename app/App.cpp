@@ -1,5 +1,7 @@
 #include "app/App.h"
 
+#include "app/Runner.h"
+
 #include "base/Path.h"
 #include "engine/TVazevForm.h"
 #include "macro/TMacroForm.h"
@@ -312,14 +314,7 @@ bool App::LogConv(const std::vector<std::string>& lines, int writePointer, int n
 // killed since) is imported before a run empties the capture log; no question is asked,
 // so a timed run is never held up by one.
 engine::RunHost::Recovery App::recoverLeftOverCapture() {
-    switch (convModel_.recoverCaptureLog(false)) {
-    case store::ConvModel::Recovery::Imported:
-        return Recovery::Imported;
-    case store::ConvModel::Recovery::Failed:
-        return Recovery::Failed;
-    default:
-        return Recovery::Nothing;
-    }
+    return recoverBeforeRun(convModel_);
 }
 
 // ---- The board store ----

@@ -177,17 +177,23 @@ bool Runner::LogConv(const std::vector<std::string>& lines, int writePointer, in
     return false;
 }
 
-engine::RunHost::Recovery Runner::recoverLeftOverCapture() {
-    switch (conv_.recoverCaptureLog(false)) {
+engine::RunHost::Recovery recoverBeforeRun(store::ConvModel& conv) {
+    using R = engine::RunHost::Recovery;
+    switch (conv.recoverCaptureLog(false)) {
     case store::ConvModel::Recovery::Imported:
-        return Recovery::Imported;
+        return R::Imported;
     case store::ConvModel::Recovery::Failed:
-        if (!conv_.lastError().empty())
-            std::fprintf(options_.err, "tarno: %s\n", base::toUtf8(conv_.lastError()).c_str());
-        return Recovery::Failed;
+        return R::Failed;
     default:
-        return Recovery::Nothing;
+        return R::Nothing;
     }
+}
+
+engine::RunHost::Recovery Runner::recoverLeftOverCapture() {
+    const Recovery r = recoverBeforeRun(conv_);
+    if (r == Recovery::Failed && !conv_.lastError().empty())
+        std::fprintf(options_.err, "tarno: %s\n", base::toUtf8(conv_.lastError()).c_str());
+    return r;
 }
 
 void Runner::runFinished() {

@@ -124,6 +124,10 @@ private:
 // that completed.
 std::string outcomeReason(engine::RunOutcome outcome);
 
+// The import of a capture left behind by an interrupted run, as a run asks for it before it
+// starts: no question is asked (a timed or unattended run must never wait on one).
+engine::RunHost::Recovery recoverBeforeRun(store::ConvModel& conv);
+
 // The signals of an unattended run: SIGINT, SIGTERM and SIGHUP ask for the forced end
 // (hang up, keep the capture, save NET.MAC); SIGPIPE is ignored, so a reader of standard
 // output that goes away (`tarno --run NET | head`) never ends a run.

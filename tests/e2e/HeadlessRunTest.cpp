@@ -36,6 +36,14 @@ std::string quoted(const std::string& s) {
     return q + "'";
 }
 
+// How often `what` stands in `text`.
+size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
 bool haveSocat() {
     return ::access("/usr/bin/socat", X_OK) == 0;
 }
@@ -341,12 +349,7 @@ TEST(HeadlessRun, ASlowEchoPostsEachReservationExactlyOnce) {
         for (const std::string& l : r.netMac())
             EXPECT_EQ(macro::kindOf(l), macro::BlockKind::None) << "left: " << base::toUtf8(l);
         const std::string rec = r.hostRecord();
-        auto count = [&](const std::string& what) {
-            size_t n = 0;
-            for (size_t at = rec.find(what); at != std::string::npos; at = rec.find(what, at + 1))
-                ++n;
-            return n;
-        };
+        auto count = [&](const std::string& what) { return occurrences(rec, what); };
         EXPECT_EQ(count("POST reply board=1 (1) to=2 saved=yes"), 1u) << rec.substr(0, 3000);
         EXPECT_EQ(count("POST new board=2 (2) saved=yes"), 1u);
         EXPECT_EQ(count("MAIL to=TARNO002 saved=yes"), 1u);
@@ -392,12 +395,7 @@ TEST(HeadlessRun, KilledAfterAConfirmationThenRunAgainPostsNothingTwice) {
     EXPECT_FALSE(base::fileExists(r.data + "/VESPARI.LOG"));
     r.host->terminate();
     const std::string rec = r.hostRecord();
-    auto count = [&](const std::string& what) {
-        size_t n = 0;
-        for (size_t at = rec.find(what); at != std::string::npos; at = rec.find(what, at + 1))
-            ++n;
-        return n;
-    };
+    auto count = [&](const std::string& what) { return occurrences(rec, what); };
     EXPECT_EQ(count("POST new board=1 (1) saved=yes"), 1u) << rec.substr(0, 3000);
     EXPECT_EQ(count("POST new board=2 (2) saved=yes"), 1u);
     EXPECT_FALSE(r.netMacHas("NEWW :2#" + sj(u8"二通目")));

@@ -5,6 +5,7 @@
 // middle of a run (a kill: nothing of the end of the run happens, the line just goes away),
 // and a new rig on the same folder and the host's data set left behind makes the next run,
 // with the recovery of the capture the first one left.
+#include "app/Runner.h"
 #include "base/ErrorLog.h"
 #include "base/LineFile.h"
 #include "base/Sjis.h"
@@ -110,16 +111,7 @@ struct RunRig : engine::RunHost, store::ImportHost {
         return imported;
     }
     void runFinished() override { finished = true; }
-    Recovery recoverLeftOverCapture() override {
-        switch (conv.recoverCaptureLog(false)) {
-        case store::ConvModel::Recovery::Imported:
-            return Recovery::Imported;
-        case store::ConvModel::Recovery::Failed:
-            return Recovery::Failed;
-        default:
-            return Recovery::Nothing;
-        }
-    }
+    Recovery recoverLeftOverCapture() override { return app::recoverBeforeRun(conv); }
     // ImportHost: the net manager follows the import, the mail box is not opened.
     void NetNoChange() override { macro.NetNoChange(); }
     void selectNet(int net) override { macro.ListBox1Click(net); }
