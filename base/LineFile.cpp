@@ -1,5 +1,7 @@
 #include "base/LineFile.h"
 
+#include "base/Sjis.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -198,6 +200,16 @@ void appendLines(const std::string& path, const Lines& lines) {
 bool fileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string diskSpelling(const std::string& nativePath) {
+    struct stat st;
+    if (::lstat(nativePath.c_str(), &st) == 0 || errno != ENOENT)
+        return nativePath;
+    std::string utf8 = toUtf8(nativePath);
+    if (utf8 != nativePath && ::lstat(utf8.c_str(), &st) == 0)
+        return utf8;
+    return nativePath;
 }
 
 bool dirExists(const std::string& path) {

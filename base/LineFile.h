@@ -55,6 +55,11 @@ void appendLines(const std::string& path, const Lines& lines);
 std::string joinLines(const Lines& lines);
 
 bool fileExists(const std::string& path);
+// The spelling under which a file named by a native Shift-JIS path is found on this disk:
+// the path itself when something of that name exists, else its UTF-8 spelling when that
+// exists (names on Linux disks are UTF-8), else the path unchanged. Everything that opens
+// a file the user chose goes through here, so that a check and the open agree.
+std::string diskSpelling(const std::string& nativePath);
 bool dirExists(const std::string& path);
 // Creates the folder and its parents; true when it exists afterwards.
 bool makeDirs(const std::string& path);

@@ -21,7 +21,9 @@ public:
 
     // Converts the whole input; `bad` is appended for each byte that cannot be converted
     // and `skip` says how many input bytes such a failure consumes.
-    template <class Skip> std::string run(std::string_view in, std::string_view bad, Skip skip) {
+    template <class Skip>
+    std::string run(std::string_view in, std::string_view bad, Skip skip,
+                    size_t* failures = nullptr) {
         std::string out;
         out.reserve(in.size() * 2 + 8);
         char* src = const_cast<char*>(in.data());
@@ -39,6 +41,8 @@ public:
                 continue;
             // EILSEQ or EINVAL: an unconvertible or truncated sequence at src.
             out.append(bad);
+            if (failures)
+                ++*failures;
             size_t n = skip(reinterpret_cast<const unsigned char*>(src), left);
             src += n;
             left -= n;
@@ -91,6 +95,12 @@ std::string toUtf8(std::string_view sjis) {
 
 std::string fromUtf8(std::string_view utf8) {
     return fromUtf8Converter().run(utf8, "?", skipUtf8Sequence);
+}
+
+bool fitsSjis(std::string_view utf8) {
+    size_t failures = 0;
+    fromUtf8Converter().run(utf8, "?", skipUtf8Sequence, &failures);
+    return failures == 0;
 }
 
 std::string sj(std::u8string_view utf8) {

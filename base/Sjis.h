@@ -18,6 +18,10 @@ std::string toUtf8(std::string_view sjis);
 // UTF-8 to Shift-JIS. Characters outside code page 932 and invalid UTF-8 become "?".
 std::string fromUtf8(std::string_view utf8);
 
+// True when fromUtf8 keeps every character of `utf8` (valid UTF-8, all of it in code
+// page 932), so that the text survives being stored as Shift-JIS.
+bool fitsSjis(std::string_view utf8);
+
 // True for the first byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
 inline bool isLeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);

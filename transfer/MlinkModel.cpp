@@ -236,14 +236,9 @@ void MlinkModel::uploadPauseOver() {
     // The file must exist as a regular file that can be read; it is opened now so that it
     // cannot vanish between the check and the header.
     // Paths are Shift-JIS text; on a disk whose names are UTF-8 the same name is found
-    // under its UTF-8 spelling.
-    const std::string native = resolveUploadPath(uploadPath_);
+    // under its UTF-8 spelling, as the writers found it when the upload was reserved.
+    const std::string native = base::diskSpelling(resolveUploadPath(uploadPath_));
     int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        const std::string utf8 = base::toUtf8(native);
-        if (utf8 != native)
-            fd = ::open(utf8.c_str(), O_RDONLY | O_CLOEXEC);
-    }
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0)

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace viewers {
@@ -30,10 +31,12 @@ TMailForm::TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& ti
     auto* bar = new QMenuBar(this);
     top->setMenuBar(bar);
     QMenu* edit = bar->addMenu(tr8(u8"編集(&E)"));
-    // Shown as the mail box has always shown them; the mail text is read-only, so they
-    // have nothing to act on and stay disabled.
-    for (const char8_t* c : {u8"切り取り", u8"コピー", u8"貼り付け", u8"削除", u8"すべて選択(&L)"})
+    // Shown as the mail box has always shown them; the mail text is read-only, so cutting,
+    // pasting and deleting have nothing to act on and stay disabled. Select-all takes the
+    // whole shown mail (to copy it with Ctrl+C), whichever way the mail came up.
+    for (const char8_t* c : {u8"切り取り", u8"コピー", u8"貼り付け", u8"削除"})
         edit->addAction(tr8(c))->setEnabled(false);
+    selectAll_ = edit->addAction(tr8(u8"すべて選択(&L)"));
     QMenu* action = bar->addMenu(tr8(u8"アクション(&A)"));
     resAction_ = action->addAction(tr8(u8"レス(&R)"));
     resAction_->setObjectName("K3");
@@ -72,6 +75,10 @@ TMailForm::TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& ti
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo_->setFont(articleFont);
+    connect(selectAll_, &QAction::triggered, this, [this] {
+        memo_->setFocus();
+        memo_->selectAll();
+    });
     split->setSizes({120, 300});
     top->addWidget(split, 1);
     top->insertWidget(0, panel);
@@ -123,6 +130,7 @@ void TMailForm::mailChanged() {
     if (memo_->toPlainText() != text)
         memo_->setPlainText(text);
     res_->setEnabled(model_.resEnabled());
+    selectAll_->setEnabled(!memo_->document()->isEmpty());
     refreshing_ = false;
 }
 

@@ -34,6 +34,7 @@ private:
     QPlainTextEdit* memo_ = nullptr;
     QPushButton* res_ = nullptr;
     QAction* resAction_ = nullptr;
+    QAction* selectAll_ = nullptr;
 };
 
 } // namespace viewers

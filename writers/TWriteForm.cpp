@@ -1,5 +1,6 @@
 #include "writers/TWriteForm.h"
 
+#include "base/Sjis.h"
 #include "ui/QtText.h"
 
 #include <QAction>
@@ -162,14 +163,17 @@ QLineEdit* edit(const char* name, bool readOnly, QWidget* parent) {
     return e;
 }
 
+// A field already showing this text keeps its own spelling: a character Shift-JIS cannot
+// hold stays on screen as typed instead of turning into the "?" the model holds.
 void showText(QLineEdit* e, const std::string& sjis) {
-    if (!e)
+    if (!e || fromQ(e->text()) == sjis)
         return;
-    const QString q = toQ(sjis);
-    if (e->text() != q) {
-        const QSignalBlocker block(e);
-        e->setText(q);
-    }
+    const QSignalBlocker block(e);
+    e->setText(toQ(sjis));
+}
+
+bool fitsSjis(const QString& text) {
+    return base::fitsSjis(text.toStdString());
 }
 
 } // namespace
@@ -244,13 +248,13 @@ void TWriteForm::build(const QFont& editorFont) {
         title_ = edit("title", false, this);
         titleLabel_ = addField(u8"タイトル", title_);
         connect(title_, &QLineEdit::textEdited, this,
-                [this](const QString& t) { model_->setTitle(fromQ(t)); });
+                [this](const QString& t) { model_->setTitle(fromQ(t), fitsSjis(t)); });
     }
     if (kind == WriterKind::Upload) {
         fName_ = edit("FName", false, this);
         addField(u8"ﾌｧｲﾙ名", fName_);
         connect(fName_, &QLineEdit::textEdited, this,
-                [this](const QString& t) { model_->setFName(fromQ(t)); });
+                [this](const QString& t) { model_->setFName(fromQ(t), fitsSjis(t)); });
     }
 
     auto* buttons = new QHBoxLayout;
@@ -379,10 +383,16 @@ void TWriteForm::Button2Click() {
                                             : tr8(u8"アップロードファイルの指定"));
     if (chosen.isEmpty())
         return;
+    // The field shows the name as chosen; the model holds its Shift-JIS text.
+    QLineEdit* field = mail ? title_ : fName_;
+    {
+        const QSignalBlocker block(field);
+        field->setText(chosen);
+    }
     if (mail)
-        model_->setTitle(fromQ(chosen));
+        model_->setTitle(fromQ(chosen), fitsSjis(chosen));
     else
-        model_->setFName(fromQ(chosen));
+        model_->setFName(fromQ(chosen), fitsSjis(chosen));
     writerChanged();
 }
 

@@ -44,8 +44,9 @@ void WriterModel::undecided() {
     closeState_ = kind_ == WriterKind::Mail ? std::string("?") : sj(u8"しらん");
 }
 
-void WriterModel::setTitle(std::string s) {
+void WriterModel::setTitle(std::string s, bool whole) {
     title_ = std::move(s);
+    titleWhole_ = whole;
     notify(); // the caption follows the title
 }
 
@@ -127,6 +128,7 @@ void WriterModel::FormShow(const macro::NewSlot& slot) {
     boardname_ = slot.NewBoard;
     netNumber_ = slot.NewNetNo;
     title_ = slot.NewTitle;
+    titleWhole_ = fNameWhole_ = true;
     body_ = bodyFromText(slot.NewText);
     netFolder_ = ctx_.nets.field(netIndex(netNumber_).value_or(-1), shell::kShortName);
     if (kind_ == WriterKind::Upload) {
@@ -151,6 +153,7 @@ void WriterModel::FormShow(const macro::MailSlot& slot) {
     netNumber_ = slot.MailNetNo;
     body_ = bodyFromText(slot.MailText);
     title_ = slot.MailTitle;
+    titleWhole_ = true;
     sendId_ = slot.MailSendId;
     netFolder_ = ctx_.nets.field(netIndex(netNumber_).value_or(-1), shell::kShortName);
     bmail_ = slot.MailKind == "BMAIL";
@@ -299,8 +302,16 @@ bool WriterModel::reserve() {
     }
     const bool needsFile = kind_ == WriterKind::Upload || (kind_ == WriterKind::Mail && bmail_);
     if (needsFile) {
-        const std::string path = kind_ == WriterKind::Upload ? fName_ : title_;
-        if (!base::fileExists(base::nativePath(path)) &&
+        const bool upload = kind_ == WriterKind::Upload;
+        const std::string& path = upload ? fName_ : title_;
+        if (!(upload ? fNameWhole_ : titleWhole_)) {
+            ctx_.dialogs.warn(
+                sj(u8"ファイル名かフォルダ名にシフトJISで表せない文字があるため予約できません．"
+                   u8"その文字のない名前のファイルを指定してください．"));
+            return false;
+        }
+        // The same spelling the transfer opens when it sends the file.
+        if (!base::fileExists(base::diskSpelling(base::nativePath(path))) &&
             !ctx_.dialogs.askYesNo(sj(u8"ファイルが存在しません。このまま予約してよろしいですが?")))
             return false;
         if (!fileNameFits(storedPath(path))) {

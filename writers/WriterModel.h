@@ -89,9 +89,14 @@ public:
     bool BMAIL() const { return bmail_; }
     const base::Lines& body() const { return body_; }
     void setBoardname(std::string s) { boardname_ = std::move(s); }
-    void setTitle(std::string s);
+    // `whole` is false when the typed text had characters Shift-JIS cannot hold (they
+    // became "?"); a file name so damaged is refused rather than reserved.
+    void setTitle(std::string s, bool whole = true);
     void setSendId(std::string s) { sendId_ = std::move(s); }
-    void setFName(std::string s) { fName_ = std::move(s); }
+    void setFName(std::string s, bool whole = true) {
+        fName_ = std::move(s);
+        fNameWhole_ = whole;
+    }
     void setBMAIL(bool on);
     // A line break inside a line splits it.
     void setBody(const base::Lines& lines);
@@ -139,6 +144,7 @@ private:
 
     std::string netName_, netNumber_, netFolder_;
     std::string boardname_, resNo_, title_, sendId_, fName_;
+    bool titleWhole_ = true, fNameWhole_ = true;
     bool bmail_ = false;
     base::Lines body_;
     std::string closeState_;

@@ -63,3 +63,14 @@ TEST(Sjis, LeadBytes) {
     EXPECT_FALSE(base::isLeadByte('\x80'));
     EXPECT_FALSE(base::isLeadByte('A'));
 }
+
+// Whether a name survives being stored: every code page 932 character does, including the
+// NEC and IBM extensions and half-width katakana; an emoji, a character outside the code
+// page or a broken UTF-8 sequence does not.
+TEST(Sjis, FitsTellsWhichTextSurvivesConversion) {
+    for (const char* fits : {"", "/tmp/A.TXT", "\xE8\xB3\x87\xE6\x96\x99", "\xE2\x91\xA0",
+                             "\xE7\xBA\x8A", "\xEF\xBD\xB1", "?"})
+        EXPECT_TRUE(base::fitsSjis(fits)) << fits;
+    for (const char* lost : {"\xF0\x9F\x98\x80", "a\xE2\x99\x94", "\xC3\xA9", "\xE8\xB3", "\xFF"})
+        EXPECT_FALSE(base::fitsSjis(lost)) << lost;
+}

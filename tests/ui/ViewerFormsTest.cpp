@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextCursor>
 #include <gtest/gtest.h>
 
 using base::sj;
@@ -145,6 +146,33 @@ TEST(TMailForm, ShowsTheNewestMailAndAnswersIt) {
                   {"Private Message is from: SYSOP", "Time: 26/12/06 08:00:00", "Subj: one"}));
     child<QPushButton>(form, "Button1")->click();
     EXPECT_EQ(f.host.memberListShown, 1);
+}
+
+TEST(TMailForm, SelectAllTakesTheWholeMailAfterStepping) {
+    Forms f;
+    f.write("MAIL.DAT", {"Private Message is from: SYSOP", "Time: 26/12/06 08:00:00", "Subj: one",
+                         "first", "Private Message is from: TARNO002", "Time: 26/12/07 08:00:00",
+                         "Subj: two", "second"});
+    viewers::TMailForm form(f.macro, f.host, QFont(), QFont());
+    form.show();
+    QAction* selectAll = nullptr;
+    for (QAction* a : form.findChildren<QAction*>())
+        if (a->text() == ui::tr8(u8"すべて選択(&L)"))
+            selectAll = a;
+    ASSERT_NE(selectAll, nullptr);
+    auto* memo = child<QPlainTextEdit>(form, "Memo1");
+    for (const char* step : {"UPButton", "DOWNButton"}) {
+        child<QPushButton>(form, step)->click();
+        QTextCursor none = memo->textCursor();
+        none.clearSelection();
+        memo->setTextCursor(none);
+        ASSERT_TRUE(selectAll->isEnabled()) << step;
+        selectAll->trigger();
+        EXPECT_EQ(memo->textCursor().selectedText().replace(QChar(0x2029), '\n'),
+                  memo->toPlainText())
+            << step;
+        EXPECT_TRUE(memo->toPlainText().contains(step[0] == 'U' ? "first" : "second"));
+    }
 }
 
 TEST(TMemborListForm, MailsTheChosenMember) {

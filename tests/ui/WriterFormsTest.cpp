@@ -172,6 +172,39 @@ TEST(WriterForms, AnUploadRequestWithItsBrowseButton) {
                                          "line one", ">//", "//"}));
 }
 
+TEST(WriterForms, AnUploadFromAFolderNamedOutsideShiftJISIsRefusedAndAJapaneseOneFound) {
+    FormFixture f;
+    const QString lost = ui::toQ(f.dir.path()) + q(u8"/♔/TOOL.LZH");
+    const std::string japanese = f.dir.file(sj(u8"資料")) + "/TOOL.LZH";
+    ASSERT_TRUE(base::makeDirs(base::toUtf8(f.dir.file(sj(u8"資料")))));
+    base::replaceFile(base::toUtf8(japanese), "x");
+    f.macro.newSlot() = {"", sj(u8"テストネット"), "0", "GAME", "v3", "NEW", ""};
+    writers::TUPFileForm w(f.context(), f.font);
+    QString chosen = lost;
+    w.setFileChooser([&](const QString&) { return chosen; });
+    w.show();
+    auto* name = child<QLineEdit>(w, "FName");
+    child<QPushButton>(w, "Button2")->click();
+    EXPECT_EQ(name->text(), lost); // shown as chosen, not with a "?"
+    child<QPushButton>(w, "Button1")->click();
+    ASSERT_EQ(f.dialogs.warnings.size(), 1u);
+    EXPECT_NE(f.dialogs.warnings[0].find(sj(u8"シフトJIS")), std::string::npos);
+    // Typing on keeps the name as it is and still refused.
+    name->end(false);
+    QTest::keyClicks(name, "X");
+    EXPECT_EQ(name->text(), lost + "X");
+    child<QPushButton>(w, "Button1")->click();
+    EXPECT_EQ(f.dialogs.warnings.size(), 2u);
+    EXPECT_TRUE(f.reserved().empty());
+
+    chosen = ui::toQ(japanese);
+    child<QPushButton>(w, "Button2")->click();
+    child<QPushButton>(w, "Button1")->click();
+    EXPECT_TRUE(f.dialogs.asked.empty());
+    EXPECT_EQ(f.reserved(),
+              (base::Lines{"UPFILE :GAME#v3|" + writers::storedPath(japanese), "//"}));
+}
+
 TEST(WriterForms, TheStyleDialogSwitchesStylesAndShowsTheLegend) {
     FormFixture f;
     base::replaceLines(f.dir.file("TXTSTY2.dat"), {"mail %i"});

@@ -339,6 +339,65 @@ TEST(UploadRequest, RefusesLongNamesBarsInTheCommentAndCancelAsksAgain) {
                            "about", ">//", "//"}));
 }
 
+// Names on this disk are UTF-8: a file in a folder with a Japanese name is found under
+// that spelling, by the check here as by the transfer that sends it.
+TEST(UploadRequest, FindsAFileInAJapaneseFolderAndRefusesANameShiftJISCannotHold) {
+    WriterFixture f;
+    const std::string folderUtf8 = f.dir.file(base::toUtf8(sj(u8"資料")));
+    ASSERT_TRUE(base::makeDirs(folderUtf8));
+    base::replaceFile(folderUtf8 + "/TOOL.LZH", "x");
+    const std::string stored = f.dir.file(sj(u8"資料")) + "/TOOL.LZH";
+    EXPECT_EQ(base::diskSpelling(stored), folderUtf8 + "/TOOL.LZH");
+    EXPECT_EQ(base::diskSpelling(f.dir.file("NONE.LZH")), f.dir.file("NONE.LZH"));
+
+    WriterModel w(f.context(), WriterKind::Upload);
+    macro::NewSlot s = newSlot("v1");
+    s.UpFileName = stored;
+    w.FormShow(s);
+    w.up();
+    ASSERT_TRUE(w.FormCloseQuery());
+    EXPECT_TRUE(f.dialogs.asked.empty()); // no "missing file" question
+    EXPECT_EQ(f.reserved(), (base::Lines{"UPFILE :PC#v1|" + writers::storedPath(stored), "//"}));
+
+    // A folder named with a character outside Shift-JIS would be stored as "?".
+    const std::string emoji = f.dir.path() + "/\xF0\x9F\x98\x80/TOOL.LZH";
+    ASSERT_FALSE(base::fitsSjis(emoji));
+    ASSERT_TRUE(base::fitsSjis(folderUtf8));
+    WriterModel u(f.context(), WriterKind::Upload);
+    u.FormShow(newSlot("v2"));
+    u.setFName(base::fromUtf8(emoji), false);
+    u.up();
+    f.dialogs.answers2 = {true, true};
+    EXPECT_FALSE(u.FormCloseQuery());
+    ASSERT_FALSE(f.dialogs.warnings.empty());
+    EXPECT_NE(f.dialogs.warnings.back().find(sj(u8"シフトJIS")), std::string::npos);
+    EXPECT_EQ(f.reserved().size(), 2u); // only the first request
+    u.setFName(stored);
+    u.up();
+    ASSERT_TRUE(u.FormCloseQuery());
+    EXPECT_EQ(f.reserved().size(), 4u);
+}
+
+TEST(MailWriter, ABinaryMailFindsItsFileInAJapaneseFolderAndRefusesALostName) {
+    WriterFixture f;
+    const std::string folderUtf8 = f.dir.file(base::toUtf8(sj(u8"送る物")));
+    ASSERT_TRUE(base::makeDirs(folderUtf8));
+    base::replaceFile(folderUtf8 + "/A.TXT", "x");
+    WriterModel w(f.context(), WriterKind::Mail);
+    w.FormShow(mailSlot("EDIT", "", "ABCD0123", "BMAIL", "X.TXT"));
+    w.setTitle(f.dir.path() + "/\xE2\x99\x94/A.TXT", false);
+    w.up();
+    EXPECT_FALSE(w.FormCloseQuery());
+    ASSERT_FALSE(f.dialogs.warnings.empty());
+    EXPECT_NE(f.dialogs.warnings.back().find(sj(u8"シフトJIS")), std::string::npos);
+    const std::string stored = f.dir.file(sj(u8"送る物")) + "/A.TXT";
+    w.setTitle(stored);
+    w.up();
+    ASSERT_TRUE(w.FormCloseQuery());
+    EXPECT_TRUE(f.dialogs.asked.empty());
+    EXPECT_EQ(f.reserved().front(), "BMAIL :ABCD0123#" + writers::storedPath(stored));
+}
+
 TEST(Writers, ReserveForTheirOwnNetAndLeaveTheShownNetAlone) {
     WriterFixture f;
     WriterModel w(f.context(), WriterKind::NewMessage);
