@@ -169,10 +169,11 @@ QLineEdit* edit(const char* name, bool readOnly, QWidget* parent) {
 void showText(QLineEdit* e, const std::string& sjis) {
     if (!e)
         return;
-    const QString q = toQ(sjis);
-    if (e->text() != q) {
+    // A field whose text the model holds already keeps what the user typed, so characters
+    // Shift-JIS cannot hold stay in sight to be named and removed.
+    if (fromQ(e->text()) != sjis) {
         const QSignalBlocker block(e);
-        e->setText(q);
+        e->setText(toQ(sjis));
     }
 }
 
