@@ -1,5 +1,10 @@
 #include "base/ErrorLog.h"
 
+#include "base/Sjis.h"
+
+#include <deque>
+#include <map>
+
 namespace base {
 
 ErrorLog::ErrorLog(std::string path) : path_(std::move(path)) {}
@@ -41,6 +46,26 @@ void ErrorLog::setText(const Lines& lines) {
     lines_ = lines;
     if (onChange_)
         onChange_();
+}
+
+void ErrorLog::setEditedText(const std::vector<std::string>& utf8Lines) {
+    // Each shown form lists the log's lines that read so, in order: an edited line takes
+    // the first one not used yet, so a line kept twice keeps both its originals.
+    std::map<std::string, std::deque<const std::string*>> byShown;
+    for (const std::string& line : lines_)
+        byShown[toUtf8(line)].push_back(&line);
+    Lines out;
+    out.reserve(utf8Lines.size());
+    for (const std::string& shown : utf8Lines) {
+        auto it = byShown.find(shown);
+        if (it != byShown.end() && !it->second.empty()) {
+            out.push_back(*it->second.front());
+            it->second.pop_front();
+        } else {
+            out.push_back(fromUtf8(shown));
+        }
+    }
+    setText(out);
 }
 
 std::string ErrorLog::stamped(const LocalDateTime& t, const std::string& text) {

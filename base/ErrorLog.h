@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace base {
 
@@ -37,6 +38,11 @@ public:
     // Throws FileError when the file cannot be written, or was not read (its lines were
     // never shown, so they would be lost); the old file stays and the text is unchanged.
     void setText(const Lines& lines);
+    // The window's edited text, one UTF-8 string a line, written back the same way. A line
+    // that reads as one of the log's lines (in order, each used once) is written with that
+    // line's own bytes, so bytes no window can show (an invalid byte, the IBM extension
+    // characters that share a code point with the NEC ones) survive an edit elsewhere.
+    void setEditedText(const std::vector<std::string>& utf8Lines);
 
     const std::string& path() const { return path_; }
 

@@ -1,5 +1,8 @@
 #include "base/Sjis.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -101,6 +104,54 @@ bool fitsSjis(std::string_view utf8) {
     size_t failures = 0;
     fromUtf8Converter().run(utf8, "?", skipUtf8Sequence, &failures);
     return failures == 0;
+}
+
+namespace {
+
+// The length of the UTF-8 sequence a byte starts; 1 for ASCII and stray bytes.
+size_t sequenceLength(unsigned char c) {
+    if (c >= 0xF0 && c <= 0xF7)
+        return 4;
+    if (c >= 0xE0)
+        return c <= 0xEF ? 3 : 1;
+    if (c >= 0xC0)
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+std::vector<std::string> unmappableChars(std::string_view utf8) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < utf8.size();) {
+        const size_t n =
+            std::min(sequenceLength(static_cast<unsigned char>(utf8[i])), utf8.size() - i);
+        const std::string_view ch = utf8.substr(i, n);
+        i += n;
+        if (n == 1 && static_cast<unsigned char>(ch[0]) < 0x80)
+            continue;
+        if (fromUtf8(ch) != "?")
+            continue;
+        if (std::find(out.begin(), out.end(), ch) == out.end())
+            out.emplace_back(ch);
+    }
+    return out;
+}
+
+std::string codePointName(std::string_view utf8Char) {
+    if (utf8Char.empty())
+        return {};
+    const auto b = [&](size_t i) {
+        return static_cast<unsigned>(static_cast<unsigned char>(utf8Char[i]));
+    };
+    const size_t n =
+        std::min(sequenceLength(static_cast<unsigned char>(utf8Char[0])), utf8Char.size());
+    unsigned cp = n == 1 ? b(0) : b(0) & (0xFFu >> (n + 1));
+    for (size_t i = 1; i < n; ++i)
+        cp = (cp << 6) | (b(i) & 0x3Fu);
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "U+%04X", cp);
+    return buf;
 }
 
 std::string sj(std::u8string_view utf8) {

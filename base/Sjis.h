@@ -4,6 +4,7 @@
 // and at the window boundary, so conversion happens in these few functions.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace base {
 
@@ -21,6 +22,12 @@ std::string fromUtf8(std::string_view utf8);
 // True when fromUtf8 keeps every character of `utf8` (valid UTF-8, all of it in code
 // page 932), so that the text survives being stored as Shift-JIS.
 bool fitsSjis(std::string_view utf8);
+// The characters of a UTF-8 text that code page 932 cannot hold (fromUtf8 would turn them
+// into "?"), each once, in the order they first appear, each as its UTF-8 bytes.
+std::vector<std::string> unmappableChars(std::string_view utf8);
+// "U+1F600": the code point of one UTF-8 character, for texts that must name it in
+// Shift-JIS.
+std::string codePointName(std::string_view utf8Char);
 
 // True for the first byte of a double-byte character (0x81-0x9F, 0xE0-0xFC).
 inline bool isLeadByte(unsigned char c) {

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace store {
@@ -36,7 +37,13 @@ TErrorLogForm::TErrorLogForm(base::ErrorLog& log, QWidget* parent)
     };
     resize(560, 360);
 
+    connect(memo_->document(), &QTextDocument::contentsChanged, this, [this] {
+        if (!filling_)
+            edited_ = true;
+    });
+    filling_ = true;
     memo_->setPlainText(ui::toQList(log_.lines()).join('\n'));
+    filling_ = false;
     shown_ = log_.lines().size();
     log_.setOnChange([this] { showLog(); });
 }
@@ -49,26 +56,36 @@ TErrorLogForm::~TErrorLogForm() {
 // other change (a load, a save of the text) shows the log afresh.
 void TErrorLogForm::showLog() {
     const base::Lines& lines = log_.lines();
+    filling_ = true;
     if (lines.size() > shown_) {
         for (size_t i = shown_; i < lines.size(); ++i)
             memo_->appendPlainText(ui::toQ(lines[i]));
     } else if (lines.size() < shown_ || memo_->document()->isEmpty() != lines.empty()) {
         memo_->setPlainText(ui::toQList(lines).join('\n'));
+        edited_ = false;
     }
+    filling_ = false;
     shown_ = lines.size();
 }
 
-void TErrorLogForm::save(const base::Lines& lines) {
+// The text already shows what is saved, so the change the save reports adds nothing to it.
+void TErrorLogForm::save(const std::vector<std::string>& utf8Lines) {
+    const size_t before = shown_;
+    shown_ = utf8Lines.size();
     try {
-        log_.setText(lines);
+        log_.setEditedText(utf8Lines);
+        edited_ = false;
     } catch (const base::FileError& e) {
+        shown_ = before;
         if (onSaveFailed_)
             onSaveFailed_(e.what());
     }
 }
 
 void TErrorLogForm::Button1Click() {
+    filling_ = true;
     memo_->clear();
+    filling_ = false;
     shown_ = 0;
     save({});
 }
@@ -78,13 +95,14 @@ void TErrorLogForm::Button2Click() {
 }
 
 void TErrorLogForm::closeEvent(QCloseEvent* event) {
-    base::Lines lines;
-    const QString text = memo_->toPlainText();
-    if (!text.isEmpty())
-        for (const QString& line : text.split('\n'))
-            lines.push_back(ui::fromQ(line));
-    save(lines);
-    shown_ = log_.lines().size();
+    if (edited_) {
+        std::vector<std::string> lines;
+        const QString text = memo_->toPlainText();
+        if (!text.isEmpty())
+            for (const QString& line : text.split('\n'))
+                lines.push_back(line.toStdString());
+        save(lines);
+    }
     QWidget::closeEvent(event);
 }
 

@@ -47,6 +47,10 @@ void QtWriterDialogs::warn(const std::string& sjisText) {
     QMessageBox::warning(parent_, ui::tr8(u8"警告です．"), ui::toQ(sjisText));
 }
 
+void QtWriterDialogs::warnUtf8(const std::string& utf8Text) {
+    QMessageBox::warning(parent_, ui::tr8(u8"警告です．"), QString::fromStdString(utf8Text));
+}
+
 QString rulerText() {
     QString r;
     for (int i = 1; i <= 7; ++i)
@@ -317,6 +321,16 @@ void TWriteForm::writerChanged() {
     }
     const QSignalBlocker block(memo_);
     showMemoLines(memo_, m.body());
+}
+
+// What the user typed, before the model's Shift-JIS copy turned what it cannot hold into "?".
+std::vector<std::string> TWriteForm::unsendableChars() const {
+    QString all;
+    for (const QLineEdit* e : {boardname_, sendId_, title_, fName_})
+        if (e && !e->isReadOnly())
+            all += e->text() + '\n';
+    all += memo_->toPlainText();
+    return base::unmappableChars(all.toStdString());
 }
 
 void TWriteForm::bringToFront() {

@@ -38,6 +38,7 @@ public:
     Answer askYesNoCancel(const std::string& sjisText) override;
     bool askYesNo(const std::string& sjisText) override;
     void warn(const std::string& sjisText) override;
+    void warnUtf8(const std::string& utf8Text) override;
 
 private:
     QWidget* parent_;
@@ -77,6 +78,7 @@ public:
 
     void writerChanged() override;
     void bringToFront() override;
+    std::vector<std::string> unsendableChars() const override;
 
     // "UP" and 予約: reserve and close; 破棄: close without reserving.
     void Button1Click();

@@ -288,6 +288,19 @@ bool WriterModel::reserve() {
             sj(u8"通信中は予約できません．通信が終わってからもう一度予約してください．"));
         return false;
     }
+    if (view_) {
+        const std::vector<std::string> chars = view_->unsendableChars();
+        if (!chars.empty()) {
+            std::string text = reinterpret_cast<const char*>(
+                u8"次の文字はShift-JISにないため送れません．取り除いてから予約してください．\n");
+            for (const std::string& c : chars)
+                text += reinterpret_cast<const char*>(u8"「") + c +
+                        reinterpret_cast<const char*>(u8"」") + base::codePointName(c) + " ";
+            text.pop_back();
+            ctx_.dialogs.warnUtf8(text);
+            return false;
+        }
+    }
     const auto net = netIndex(netNumber_);
     if (!net || !ctx_.nets.has(*net) || netFolder_.empty() ||
         ctx_.nets.field(*net, shell::kShortName) != netFolder_) {

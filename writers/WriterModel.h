@@ -14,10 +14,12 @@
 //
 // Before a block is made, every field the auto-pilot splits a header on is checked, the
 // net is checked to be the one the writer was opened for, and nothing is reserved while
-// a run works through the list; each refusal is a message and the window stays open with
+// a run works through the list, nor while the text holds characters Shift-JIS cannot hold
+// (they would go out as "?"); each refusal is a message and the window stays open with
 // all its text.
 #include "base/EventLoop.h"
 #include "base/LineFile.h"
+#include "base/Sjis.h"
 #include "macro/MacroModel.h"
 #include "shell/NetList.h"
 #include "writers/TextStyleModel.h"
@@ -26,6 +28,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace writers {
 
@@ -38,6 +41,9 @@ public:
     virtual Answer askYesNoCancel(const std::string& sjisText) = 0;
     virtual bool askYesNo(const std::string& sjisText) = 0;
     virtual void warn(const std::string& sjisText) = 0;
+    // A warning that must show characters Shift-JIS cannot hold; by default they become
+    // "?" and the text names them by code point as well.
+    virtual void warnUtf8(const std::string& utf8Text) { warn(base::fromUtf8(utf8Text)); }
 };
 
 class WriterView {
@@ -47,6 +53,9 @@ public:
     virtual void writerChanged() = 0;
     // The close logic brings the writer to the front before it asks anything.
     virtual void bringToFront() {}
+    // The characters of the writer's fields and body that Shift-JIS cannot hold (each once,
+    // as UTF-8): the model's text already holds "?" for them, so only the window knows.
+    virtual std::vector<std::string> unsendableChars() const { return {}; }
 };
 
 // What every writer works with; all of it must outlive the writer.

@@ -60,3 +60,20 @@ TEST(ErrorLog, FailuresAreReportedAndNothingIsLost) {
     ASSERT_GT(::readlink(path.c_str(), target, sizeof target - 1), 0);
     EXPECT_STREQ(target, "/proc/self/mem");
 }
+
+TEST(ErrorLog, AnEditedTextKeepsTheBytesOfEveryLineItStillShows) {
+    TempDir dir;
+    const std::string path = dir.file("ERROR.LOG");
+    // The same shown text twice from different bytes (NEC-selected and IBM codes of one
+    // kanji) and an invalid byte: each kept line goes back with its own bytes, in order.
+    const std::string nec = "a\xED\x40", ibm = "a\xFA\x5C", bad = "b\xA0";
+    replaceLines(path, {nec, bad, ibm});
+    ErrorLog log(path);
+    ASSERT_TRUE(log.load());
+    ASSERT_EQ(toUtf8(nec), toUtf8(ibm));
+    log.setEditedText({toUtf8(nec), toUtf8(nec), "new", toUtf8(bad)});
+    EXPECT_EQ(readFile(path), nec + "\r\n" + ibm + "\r\nnew\r\n" + bad + "\r\n");
+    // A shown line used up takes the plain conversion; a line typed anew is converted.
+    log.setEditedText({toUtf8(bad), toUtf8(bad), reinterpret_cast<const char*>(u8"c\u2252")});
+    EXPECT_EQ(log.lines(), (Lines{bad, "b?", "c\x81\xE0"}));
+}

@@ -74,3 +74,16 @@ TEST(Sjis, FitsTellsWhichTextSurvivesConversion) {
     for (const char* lost : {"\xF0\x9F\x98\x80", "a\xE2\x99\x94", "\xC3\xA9", "\xE8\xB3", "\xFF"})
         EXPECT_FALSE(base::fitsSjis(lost)) << lost;
 }
+
+TEST(Sjis, CharactersCodePage932CannotHoldAreFoundAndNamed) {
+    const std::string text = u8(u8"a\U0001F600 \u2252\u7E8A \U00020BB7\U0001F600 \u00E9 ?\u00A9");
+    // U+2252 and U+7E8A are in the code page (0x81E0, 0xFA5C); "?" typed is no loss.
+    EXPECT_EQ(base::unmappableChars(text),
+              (std::vector<std::string>{u8(u8"\U0001F600"), u8(u8"\U00020BB7"), u8(u8"\u00E9"),
+                                        u8(u8"\u00A9")}));
+    EXPECT_TRUE(base::unmappableChars(u8(u8"ｱ漢字 plain")).empty());
+    EXPECT_EQ(base::codePointName(u8(u8"\U0001F600")), "U+1F600");
+    EXPECT_EQ(base::codePointName(u8(u8"\U00020BB7")), "U+20BB7");
+    EXPECT_EQ(base::codePointName(u8(u8"\u00E9")), "U+00E9");
+    EXPECT_EQ(base::codePointName(u8(u8"\u2252")), "U+2252");
+}

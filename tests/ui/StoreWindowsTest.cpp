@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTextCursor>
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,6 +120,53 @@ TEST(TErrorLogForm, ShowsAddedLinesKeepsEditsAndClears) {
     child<QPushButton>(form, "Button1")->click();
     EXPECT_TRUE(memo->toPlainText().isEmpty());
     EXPECT_TRUE(base::readLines(dir.file("ERROR.LOG")).empty());
+}
+
+// A lone 0xA0 is no Shift-JIS character and 0xED 0x40 is an NEC-selected IBM extension that
+// a trip through Unicode brings back as 0xFA 0x5C: the window must never be the trip.
+TEST(TErrorLogForm, AnUntouchedLogIsNeverRewrittenAndEditsKeepTheOtherLinesBytes) {
+    testing_support::TempDir dir;
+    const std::string path = dir.file("ERROR.LOG");
+    const std::string odd = "26/12/08 09:00:00bad \xA0 byte";
+    const std::string ibm = "26/12/08 09:01:00\xED\x40 kanji";
+    const std::string original = odd + "\r\n" + ibm + "\r\n";
+    base::replaceFile(path, original);
+    base::ErrorLog log{path};
+    log.load();
+    {
+        // A run start closes the window that was never opened.
+        store::TErrorLogForm form(log);
+        form.close();
+        EXPECT_EQ(base::readFile(path), original);
+        // Opened, looked at, closed.
+        form.show();
+        child<QPushButton>(form, "Button2")->click();
+        EXPECT_EQ(base::readFile(path), original);
+        // A line the program adds goes to the file as it is and the close keeps it so.
+        form.show();
+        const std::string added = "26/12/08 09:02:00\xED\x41\xA0";
+        log.add(added);
+        form.close();
+        EXPECT_EQ(base::readFile(path), original + added + "\r\n");
+
+        // The user edits one line: the others keep their bytes.
+        form.show();
+        QPlainTextEdit* memo = child<QPlainTextEdit>(form, "Memo1");
+        QTextCursor cursor(memo->document());
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText("\n" + ui::tr8(u8"メモ"));
+        form.close();
+        EXPECT_EQ(base::readFile(path), original + added + "\r\n" + sj(u8"メモ") + "\r\n");
+        EXPECT_EQ(log.lines(), (base::Lines{odd, ibm, added, sj(u8"メモ")}));
+        EXPECT_TRUE(memo->toPlainText().endsWith(ui::tr8(u8"kanji\n") + ui::toQ(added) + "\n" +
+                                                 ui::tr8(u8"メモ")));
+        // Once saved, the next untouched close writes nothing.
+        base::replaceFile(path, original);
+        form.show();
+        form.close();
+        EXPECT_EQ(base::readFile(path), original);
+    }
+    EXPECT_EQ(base::readFile(path), original);
 }
 
 TEST(TNamaLogForm, ShowsTheTableFromLineZeroWhenItIsShort) {

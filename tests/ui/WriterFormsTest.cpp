@@ -147,6 +147,44 @@ TEST(WriterForms, AMailAndABinaryMailFromTheWindow) {
                                          "BMAIL :EFGH0456#" + writers::storedPath(file), "//"}));
 }
 
+TEST(WriterForms, CharactersShiftJisCannotHoldAreNamedAndNothingIsReservedUntilTheyGo) {
+    FormFixture f;
+    f.macro.mailSlot() = {"0", sj(u8"テストネット"), "NEW", "", "", "ABCD0123  Taro", ""};
+    writers::TMailWriteForm w(f.context(), f.font);
+    w.show();
+    f.styleForm.close();
+    f.loop.advance(1000);
+    auto* title = child<QLineEdit>(w, "title");
+    title->clear();
+    title->insert(q(u8"Hi \U0001F600")); // typed: textEdited, as keys would
+    auto* memo = child<QPlainTextEdit>(w, "Memo1");
+    memo->setPlainText(q(u8"\U00020BB7 and \U0001F600, ok: \u2252"));
+    child<QPushButton>(w, "Button1")->click();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(f.reserved().empty());
+    ASSERT_EQ(f.dialogs.warnings.size(), 1u);
+    // Named in the order typed, each once; the ones Shift-JIS holds are not named.
+    const std::string& named = f.dialogs.warnings[0];
+    EXPECT_LT(named.find("U+1F600"), named.find("U+20BB7"));
+    EXPECT_NE(named.find("U+20BB7"), std::string::npos);
+    EXPECT_EQ(named.find("U+1F600", named.find("U+1F600") + 1), std::string::npos);
+    EXPECT_EQ(named.find("U+2252"), std::string::npos);
+
+    // The close box asks, and a Yes meets the same refusal.
+    f.dialogs.answers3 = {Answer::Yes};
+    w.close();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(f.reserved().empty());
+    EXPECT_EQ(f.dialogs.warnings.size(), 2u);
+
+    title->clear();
+    QTest::keyClicks(title, "Hi");
+    memo->setPlainText(q(u8"and, ok: \u2252"));
+    child<QPushButton>(w, "Button1")->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(f.reserved(), (base::Lines{"MAIL :ABCD0123#Hi", sj(u8"and, ok: \u2252"), "//"}));
+}
+
 TEST(WriterForms, AnUploadRequestWithItsBrowseButton) {
     FormFixture f;
     const std::string file = f.dir.file("TOOL.LZH");
@@ -188,7 +226,9 @@ TEST(WriterForms, AnUploadFromAFolderNamedOutsideShiftJISIsRefusedAndAJapaneseOn
     EXPECT_EQ(name->text(), lost); // shown as chosen, not with a "?"
     child<QPushButton>(w, "Button1")->click();
     ASSERT_EQ(f.dialogs.warnings.size(), 1u);
-    EXPECT_NE(f.dialogs.warnings[0].find(sj(u8"シフトJIS")), std::string::npos);
+    // The refusal names the character the name cannot keep.
+    EXPECT_NE(f.dialogs.warnings[0].find("U+2654"), std::string::npos)
+        << base::toUtf8(f.dialogs.warnings[0]);
     // Typing on keeps the name as it is and still refused.
     name->end(false);
     QTest::keyClicks(name, "X");
