@@ -12,14 +12,6 @@ namespace {
 
 using namespace store_test;
 
-// Lines from UTF-8 texts, as the capture would hold them.
-base::Lines sjLines(std::initializer_list<const char8_t*> lines) {
-    base::Lines out;
-    for (const char8_t* l : lines)
-        out.push_back(sj(l));
-    return out;
-}
-
 TEST(Conv, MessagesGoToTheirBoardsInCaptureOrderAndAreReorganised) {
     ImportRig rig;
     ASSERT_TRUE(rig.importFile("capture_boards.LOG"));

@@ -14,13 +14,6 @@ namespace {
 
 using namespace store_test;
 
-base::Lines sjLines(std::initializer_list<const char8_t*> lines) {
-    base::Lines out;
-    for (const char8_t* l : lines)
-        out.push_back(sj(l));
-    return out;
-}
-
 std::string bytesOf(const base::Lines& lines) {
     std::string out;
     for (const std::string& l : lines)

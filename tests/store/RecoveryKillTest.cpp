@@ -15,13 +15,6 @@ namespace {
 
 using namespace store_test;
 
-base::Lines sjLines(std::initializer_list<const char8_t*> lines) {
-    base::Lines out;
-    for (const char8_t* l : lines)
-        out.push_back(sj(l));
-    return out;
-}
-
 // A run's table: log-in, two mails, one new message, log-out; the unfinished line last.
 const std::vector<std::string>& runTable() {
     static const std::vector<std::string> table =

@@ -18,6 +18,7 @@
 #include "tests/support/TempDir.h"
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +26,14 @@
 namespace store_test {
 
 using base::sj;
+
+// Lines from UTF-8 texts, as the capture would hold them.
+inline base::Lines sjLines(std::initializer_list<const char8_t*> lines) {
+    base::Lines out;
+    for (const char8_t* l : lines)
+        out.push_back(sj(l));
+    return out;
+}
 
 // Every call, in order, as text; questions answered from `answers` (No when empty).
 struct RecordingImportHost : store::ImportHost {
