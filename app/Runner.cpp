@@ -108,6 +108,13 @@ int Runner::findNet() const {
     const std::string& want = options_.net;
     if (allDigits(want)) {
         int i = std::atoi(want.c_str());
+        if (i > macro::MacroModel::kMaxNet && nets_.has(i)) {
+            std::fprintf(options_.err,
+                         "tarno: net %d cannot be run: only nets 0 to %d are served (the list "
+                         "has %d)\n",
+                         i, macro::MacroModel::kMaxNet, nets_.count());
+            return -1;
+        }
         if (nets_.has(i))
             return i;
         std::fprintf(options_.err, "tarno: there is no net %d (the list has %d)\n", i,

@@ -218,7 +218,17 @@ void MacroModel::FormShow() {
     if (netNo_ != "999")
         return;
     netButtons_ = false;
+    // Only nets 0 to 99 can be served (their numbers are two digits wherever they are
+    // stored); a longer list keeps the rest in NETLIST.DAT, out of every window's reach.
     netNames_ = nets_.names();
+    if (netNames_.size() > static_cast<size_t>(kMaxNet) + 1) {
+        netNames_.resize(static_cast<size_t>(kMaxNet) + 1);
+        if (!toldTooManyNets_)
+            host_.warn(base::sj(u8"NETLIST.DAT には 100 件を超えるネットがあります．"
+                                u8"101 件目から後のネットは使えません．"
+                                u8"環境設定でネットを 100 件以下にしてください．"));
+        toldTooManyNets_ = true;
+    }
     selectedNet_ = -1;
     NetNoChange();
     host_.setMainNetSelector(netNames_, -1);

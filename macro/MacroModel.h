@@ -261,6 +261,7 @@ private:
     std::vector<std::string> netNames_;
     int selectedNet_ = -1;
     bool netButtons_ = false; // login, member list, mailbox, log import
+    bool toldTooManyNets_ = false;
 
     std::array<bool, kStepCount> steps_{};
     UnreadDate unread_;

@@ -329,6 +329,15 @@ TEST(HeadlessRun, BadArgumentsAndAnUnusableOrBusyDataFolderExitWithTwo) {
     EXPECT_EQ(r.runTarno({"--run", "E2E", "--data-dir", r.data}), 2);
     EXPECT_NE(r.err.find("in use by another TARNO"), std::string::npos) << r.err;
     ::close(fd);
+
+    // A list longer than the nets served: the 101st is named as out of reach.
+    base::Lines many = base::readLines(r.data + "/NETLIST.DAT");
+    const base::Lines one = many;
+    for (int i = 1; i <= 100; ++i)
+        many.insert(many.end(), one.begin(), one.end());
+    base::replaceLines(r.data + "/NETLIST.DAT", many, 0600);
+    EXPECT_EQ(r.runTarno({"--run", "100", "--data-dir", r.data}), 2);
+    EXPECT_NE(r.err.find("only nets 0 to 99 are served"), std::string::npos) << r.err;
 }
 
 // A host that echoes late: the prompt on the screen when a posting went out never answers

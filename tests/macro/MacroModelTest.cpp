@@ -530,7 +530,9 @@ TEST_F(MacroModelTest, Net99IsSavedOnLeavingItLikeEveryOtherNet) {
     EXPECT_EQ(bytes("N99/NET.MAC"), "SETKTBBS\r\nDIAL{99}\r\nLOGIN\r\nMIDOKU :" +
                                         macro::midokuDate(m.unread()) + "\r\nQUIT\r\n");
 
-    m.ListBox1Click(100); // past the last net number: nothing is loaded
+    m.ListBox1Click(100); // past the last net served: it cannot be chosen
+    EXPECT_EQ(m.selectedNet(), 99);
+    m.setNetNo("100"); // nor loaded by its number
     EXPECT_FALSE(m.netLoaded());
     EXPECT_EQ(m.MacroCount(), 0);
     EXPECT_FALSE(m.Convert());
@@ -609,4 +611,33 @@ TEST_F(MacroModelTest, ALastReadDateWithAOneDigitYearSetsTheUnreadDate) {
         ASSERT_TRUE(model.Convert());
         EXPECT_EQ(base::readLines(dir.file("NETB/NET.MAC")).back(), c.midoku) << c.lastRead;
     }
+}
+
+// A net list written by hand or by an older program may hold more nets than are served:
+// those past the 100th are kept in the file but cannot be chosen, and the user is told once.
+TEST_F(MacroModelTest, NetsPastTheHundredthAreKeptButNeverChosen) {
+    base::Lines lines;
+    for (int i = 0; i < 102; ++i) {
+        const base::Lines r = record("NET" + std::to_string(i), "F" + std::to_string(i), "9");
+        lines.insert(lines.end(), r.begin(), r.end());
+    }
+    shell::NetList many(dir.path(), lines);
+    RecordingMacroHost manyHost;
+    MacroModel manyModel(many, manyHost, dir.path());
+    manyModel.FormShow();
+    ASSERT_EQ(manyModel.netNames().size(), 100u);
+    EXPECT_EQ(manyModel.netNames().back(), "NET99");
+    ASSERT_EQ(manyHost.warnings.size(), 1u);
+    EXPECT_NE(manyHost.warnings[0].find("NETLIST.DAT"), std::string::npos);
+    EXPECT_EQ(manyHost.selectorNames.size(), 100u); // the main window's selector too
+
+    manyModel.ListBox1Click(99);
+    EXPECT_EQ(manyModel.selectedNet(), 99);
+    manyModel.ListBox1Click(100);
+    manyModel.ListBox1Click(101);
+    EXPECT_EQ(manyModel.selectedNet(), 99);
+    manyModel.reloadNetList();
+    EXPECT_EQ(manyHost.warnings.size(), 1u); // told once
+    EXPECT_EQ(many.count(), 102);            // nothing of the file is dropped
+    EXPECT_FALSE(base::dirExists(dir.file("F100")));
 }
