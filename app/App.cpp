@@ -263,6 +263,9 @@ bool App::runActive() const {
 }
 
 void App::showTerminal() {
+    // A question left from the last import is out of date once another run begins.
+    if (mailQuestion_)
+        mailQuestion_->close();
     vazevForm_->show();
     vazevForm_->raise();
     vazevForm_->activateWindow();
@@ -296,6 +299,11 @@ void App::runFinished() {
 bool App::mayStartRun() {
     return !vazev_.running() && !vazevForm_->isVisible() && frame_->isEnabled() &&
            macro_->isEnabled() && !QApplication::activeModalWidget();
+}
+
+void App::report(const std::string& sjisText) {
+    status(sjisText);
+    errorLog_.add(base::ErrorLog::stamped(loop_.localNow(), sjisText));
 }
 
 void App::showMainWindow() {
@@ -390,9 +398,24 @@ void App::NetNoChange() {
     macroModel_.NetNoChange();
 }
 
-// The mail viewer is not part of the program yet: its hook does nothing until it is.
+// The main window's mail box button.
 void App::openMailBox() {
     openMailViewer();
+}
+
+QMessageBox* App::mailQuestion() const {
+    return mailQuestion_;
+}
+
+// Asked without waiting: after a timed run nobody may be there to answer, and the clock
+// must go on meanwhile.
+void App::offerMailBox(const std::string& question) {
+    if (mailQuestion_)
+        mailQuestion_->close();
+    mailQuestion_ = ui::askWithoutWaiting(frame_.get(), question, [this](bool yes) {
+        if (yes && !vazev_.running())
+            openMailBox();
+    });
 }
 
 void App::selectNet(int net) {

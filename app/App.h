@@ -22,7 +22,11 @@
 #include "writers/TWriteForm.h"
 #include "writers/TextStyleModel.h"
 
+#include <QPointer>
+
 #include <memory>
+
+class QMessageBox;
 
 namespace engine {
 class TVazevForm;
@@ -117,6 +121,7 @@ public:
 
     // TimerHost
     bool mayStartRun() override;
+    void report(const std::string& sjisText) override;
 
     // The board store: the import, the reorganiser and the two log windows.
     void showLogEdit() override;
@@ -132,6 +137,9 @@ public:
     void closeReorganiser() override;
     void NetNoChange() override;
     void openMailBox() override;
+    void offerMailBox(const std::string& question) override;
+    // The mail box question of the last import while it waits for its answer, else null.
+    QMessageBox* mailQuestion() const;
     void selectNet(int net) override;
     store::TLogEditForm& logEditWindow() { return *logEditForm_; }
     store::TErrorLogForm& errorLogWindow() { return *errorLogForm_; }
@@ -178,6 +186,7 @@ private:
     shell::NetList nets_;
     shell::FrameModel frameModel_;
     std::unique_ptr<shell::TFrameForm> frame_;
+    QPointer<QMessageBox> mailQuestion_;
     shell::SettingModel settingModel_;
     std::unique_ptr<shell::TSettingForm> settings_;
     std::unique_ptr<shell::TABOUT> about_;

@@ -17,6 +17,7 @@ struct QuietTimerHost : macro::TimerHost {
     int warnings = 0;
     bool mayStartRun() override { return false; }
     void warn(const std::string&) override { ++warnings; }
+    void report(const std::string&) override {}
     void setMainAndMacroEnabled(bool) override {}
 };
 

@@ -89,18 +89,29 @@ void TimerModel::load() {
 }
 
 bool TimerModel::save() {
-    if (keepUnreadFile_) {
-        if (!saveFailureTold_)
-            host_.warn(base::sj(u8"Timer.dat を読めなかったので，上書きせずに残します．"));
+    return write(false);
+}
+
+bool TimerModel::write(bool byClock) {
+    // The clock's saves happen when nobody may be there: what fails is reported, not asked.
+    auto tell = [&](const std::string& text) {
+        if (saveFailureTold_)
+            return;
         saveFailureTold_ = true;
+        if (byClock)
+            host_.report(text);
+        else
+            host_.warn(text);
+    };
+    if (keepUnreadFile_) {
+        tell(base::sj(u8"Timer.dat を読めなかったので，上書きせずに残します．"));
         return false;
     }
     try {
         base::replaceLines(filePath(), lines_);
     } catch (const base::FileError& e) {
-        if (!saveFailureTold_)
-            host_.warn(base::sj(u8"タイマー予約を保存できませんでした．") + "\r\n" + e.what());
-        saveFailureTold_ = true;
+        tell(base::sj(u8"タイマー予約を保存できませんでした．") + (byClock ? " " : "\r\n") +
+             e.what());
         return false;
     }
     saveFailureTold_ = false;
@@ -289,10 +300,73 @@ bool TimerModel::startRun(int net) {
     return macro_.BitBtn2Click();
 }
 
+bool TimerModel::refused(int index, const TimerEntry& e) {
+    if (e.net < static_cast<int>(macro_.netNames().size()) && netMatches(e))
+        return false;
+    const std::string& line = lines_[static_cast<size_t>(index)];
+    if (toldRefused_.insert(line).second)
+        host_.report(base::sj(u8"タイマー予約 ") + std::to_string(index + 1) +
+                     base::sj(u8" 行目: ") + problem(index));
+    return true;
+}
+
+bool TimerModel::fire(int index, TimerEntry e) {
+    const std::string before = lines_[static_cast<size_t>(index)];
+    e.done = true;
+    if (e.onceOnly)
+        e.enabled = false;
+    setLine(index, e);
+    write(true);
+    notify();
+    if (startRun(e.net))
+        return true;
+    // Nothing was started, so the entry is not used up.
+    lines_[static_cast<size_t>(index)] = before;
+    if (index == edited_)
+        showEntry(index);
+    write(true);
+    notify();
+    return false;
+}
+
+void TimerModel::noteMissed(const base::LocalDateTime& now) {
+    for (const std::string& line : lines_) {
+        const TimerEntry e = parseTimerLine(line);
+        if (!e.readable || !e.enabled)
+            continue;
+        if (!e.holdsAt(now)) {
+            if (e.done)
+                lapsed_.insert(line);
+            continue;
+        }
+        if (e.done && !lapsed_.count(line))
+            continue;
+        if (std::find(missed_.begin(), missed_.end(), line) == missed_.end())
+            missed_.push_back(line);
+    }
+}
+
+bool TimerModel::fireMissed() {
+    while (!missed_.empty()) {
+        const std::string line = missed_.front();
+        missed_.erase(missed_.begin());
+        const auto it = std::find(lines_.begin(), lines_.end(), line);
+        if (it == lines_.end())
+            continue; // edited or deleted since
+        const int index = static_cast<int>(it - lines_.begin());
+        const TimerEntry e = parseTimerLine(line);
+        if (!e.enabled || refused(index, e))
+            continue;
+        if (fire(index, e))
+            return true;
+    }
+    return false;
+}
+
 void TimerModel::Timer1Timer() {
     // A message box opened from within a run's start lets the loop run again; such a
     // nested tick must not start a second run.
-    if (inTick_ || lines_.empty() || !host_.mayStartRun())
+    if (inTick_ || lines_.empty())
         return;
     struct TickGuard {
         bool& flag;
@@ -300,6 +374,13 @@ void TimerModel::Timer1Timer() {
         ~TickGuard() { flag = false; }
     } guard(inTick_);
     const base::LocalDateTime now = loop_.localNow();
+    if (!clockOn_ || !host_.mayStartRun()) {
+        noteMissed(now);
+        return;
+    }
+    lapsed_.clear();
+    if (fireMissed())
+        return;
     bool changed = false;
     for (int i = 0; i < count(); ++i) {
         TimerEntry e = parseTimerLine(lines_[static_cast<size_t>(i)]);
@@ -313,32 +394,13 @@ void TimerModel::Timer1Timer() {
             }
             continue;
         }
-        if (e.done || e.net >= static_cast<int>(macro_.netNames().size()))
+        if (e.done || refused(i, e))
             continue;
-        if (!netMatches(e)) {
-            if (toldMismatch_.insert(lines_[static_cast<size_t>(i)]).second)
-                host_.warn(problem(i));
-            continue;
-        }
-        const std::string before = lines_[static_cast<size_t>(i)];
-        e.done = true;
-        if (e.onceOnly)
-            e.enabled = false;
-        setLine(i, e);
-        save();
-        notify();
-        if (!startRun(e.net)) {
-            // Nothing was started, so the entry is not used up.
-            lines_[static_cast<size_t>(i)] = before;
-            if (i == edited_)
-                showEntry(i);
-            save();
-            notify();
-        }
+        fire(i, e);
         return;
     }
     if (changed) {
-        save();
+        write(true);
         notify();
     }
 }

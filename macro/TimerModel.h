@@ -7,15 +7,24 @@
 // edited entry's line is rebuilt from it) and shows the clicked entry in the panel. The
 // window hands every edit of the panel to setPanel(); closing commits and saves.
 //
-// The clock ticks every 4999 ms on the program's loop from creation. A tick does nothing
-// while the host says no run may start (a run in progress, an import running, the main
-// window disabled by a window that edits shared state) or while the list is empty.
-// Otherwise it walks the entries in list order: an enabled entry whose conditions hold
-// and that is not done is marked done (and disabled when it is once-only), the change is
-// saved at once, its net is chosen in the net manager and a run is started there exactly
-// as "ログイン" starts one; at most one run starts per tick. An entry that no longer holds
-// loses its done flag. Starting a run turns the clock off (the net manager asks the host
-// to); the host turns it on again when the run and its import have finished.
+// The clock ticks every 4999 ms on the program's loop from creation. A tick starts nothing
+// while the clock is switched off (a run started from the net manager switches it off, and
+// the host switches it on again when the run and its import have finished), while the host
+// says no run may start (a run in progress, an import running, a window that edits shared
+// state, a message box waiting for an answer) or while the list is empty. Otherwise it walks
+// the entries in list order: an enabled entry whose conditions hold and that is not done is
+// marked done (and disabled when it is once-only), the change is saved at once, its net is
+// chosen in the net manager and a run is started there exactly as "ログイン" starts one; at
+// most one run starts per tick. An entry that no longer holds loses its done flag.
+//
+// A scheduled run is never lost to whatever held the clock back. A held-back tick changes
+// no entry, but notes each entry that would have fired then (as it would have been by then:
+// an entry whose done flag would have been cleared in the meantime counts as not done). When
+// the clock may start runs again, those missed entries fire first, one per tick, in the
+// order they came due, whether or not their conditions still hold. An entry edited or
+// deleted in the meantime is no longer missed. What keeps an entry from firing is never a
+// message box (nobody may be there to answer it): it is a status text and a line of the
+// error log, once per entry.
 //
 // An entry fires only when its net number names a net of the net manager's list whose
 // name still matches the name stored with the entry, so renumbering the nets (deleting
@@ -39,8 +48,11 @@ public:
     // False while no run may start: a run in progress, an import running, or the main
     // window disabled by another window.
     virtual bool mayStartRun() = 0;
-    // A warning box ("警告です．") with this Shift-JIS text.
+    // A warning box ("警告です．") with this Shift-JIS text, for what the user just did.
     virtual void warn(const std::string& sjisText) = 0;
+    // What the clock did not do, when nobody may be there: the main window's status text
+    // and a line of the error log.
+    virtual void report(const std::string& sjisText) = 0;
     // The main window and the net manager are disabled while the timer window is shown.
     virtual void setMainAndMacroEnabled(bool enabled) = 0;
 };
@@ -137,10 +149,13 @@ public:
     void FormClose();
 
     // --- The clock. ---
-    bool clockEnabled() const { return clock_.enabled(); }
-    void setClockEnabled(bool on) { clock_.setEnabled(on); }
+    // Whether the clock may start runs; it keeps ticking either way, to note missed entries.
+    bool clockEnabled() const { return clockOn_; }
+    void setClockEnabled(bool on) { clockOn_ = on; }
     // One check of the schedule (the clock's handler).
     void Timer1Timer();
+    // The entry lines that came due while the clock was held back, in the order they did.
+    const base::Lines& missed() const { return missed_; }
 
 private:
     void showEntry(int index);
@@ -150,6 +165,16 @@ private:
     void refreshNetNames();
     bool netMatches(const TimerEntry& entry) const;
     bool startRun(int net);
+    bool write(bool byClock);
+    // A tick while no run may start: notes the entries that would have fired.
+    void noteMissed(const base::LocalDateTime& now);
+    // Fires the first missed entry that can still fire; true when a run started.
+    bool fireMissed();
+    // Marks entry i done (and disabled when once-only), saves and starts its run; when the
+    // run cannot start the entry is put back as it was. True when a run started.
+    bool fire(int index, TimerEntry entry);
+    // Reports, once per entry line, why entry i cannot fire (nothing when it can).
+    bool refused(int index, const TimerEntry& entry);
     void notify();
 
     base::EventLoop& loop_;
@@ -166,9 +191,14 @@ private:
     std::vector<std::string> netNames_;
 
     bool inTick_ = false;
+    bool clockOn_ = true;
+    base::Lines missed_;
+    // Lines of done entries that stopped holding while the clock was held back: their done
+    // flag would have been cleared, so they may come due again.
+    std::set<std::string> lapsed_;
     bool keepUnreadFile_ = false; // Timer.dat exists but could not be read
     bool saveFailureTold_ = false;
-    std::set<std::string> toldMismatch_; // entry lines the user was told about
+    std::set<std::string> toldRefused_; // entry lines whose refusal was reported
 };
 
 } // namespace macro

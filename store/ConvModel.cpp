@@ -706,8 +706,8 @@ bool ConvModel::convert(const std::vector<std::string>& lines, int writePointer,
     host_.closeReorganiser();
 
     host_.NetNoChange();
-    if (scan.mailSeen && host_.ask(sj(u8"メールを取り込みました(^^;メールBOXを開きますか?")))
-        host_.openMailBox();
+    if (scan.mailSeen)
+        host_.offerMailBox(sj(u8"メールを取り込みました(^^;メールBOXを開きますか?"));
     std::string done = shortName + sj(u8" ログを取り込みました.") + std::to_string(writePointer);
     if (!scan.record)
         done += sj(u8" (コマンドの記録なし)");

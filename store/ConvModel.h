@@ -85,6 +85,12 @@ public:
     virtual void warn(const std::string&) {}
     // The main window's mail box button.
     virtual void openMailBox() {}
+    // The question that offers the mail box after an import that took mail. The program
+    // asks it without waiting for the answer, so a timed run is never held up by it.
+    virtual void offerMailBox(const std::string& question) {
+        if (ask(question))
+            openMailBox();
+    }
     // The recovery chooses the capture's net in the net manager (ListBox1Click).
     virtual void selectNet(int) {}
     // A file's lines became the terminal's line table (entries 0.., WritePointer = their

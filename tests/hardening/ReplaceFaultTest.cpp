@@ -120,6 +120,7 @@ struct WarningTimerHost : macro::TimerHost {
     std::vector<std::string> warnings;
     bool mayStartRun() override { return false; }
     void warn(const std::string& t) override { warnings.push_back(t); }
+    void report(const std::string& t) override { warnings.push_back(t); }
     void setMainAndMacroEnabled(bool) override {}
 };
 

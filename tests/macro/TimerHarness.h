@@ -83,11 +83,13 @@ struct TimerRunHost : engine_test::RecordingRunHost {
 
 struct TimerHostRecorder : macro::TimerHost {
     engine::VazevModel* engine = nullptr;
-    bool blocked = false; // another window keeps the main window disabled
-    std::vector<std::string> warnings;
+    bool blocked = false;              // another window keeps the main window disabled
+    std::vector<std::string> warnings; // message boxes
+    std::vector<std::string> reports;  // status texts with an error-log line
     std::vector<bool> enabledCalls;
     bool mayStartRun() override { return !blocked && !engine->running(); }
     void warn(const std::string& text) override { warnings.push_back(text); }
+    void report(const std::string& text) override { reports.push_back(text); }
     void setMainAndMacroEnabled(bool on) override { enabledCalls.push_back(on); }
 };
 

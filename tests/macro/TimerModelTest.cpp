@@ -109,18 +109,21 @@ TEST(TimerModel, OfTwoEntriesHoldingAtOnceOnlyTheFirstStartsAndTheOtherAfterTheR
     // While the run is on nothing else starts, whatever holds.
     h.until(9, 30, 19, 1000000);
     EXPECT_EQ(h.macroHost.runs.size(), 1u);
-    h.endRun(); // 09:30:19; the clock's next tick is one interval later
+    h.endRun(); // 09:30:19; the clock's next tick follows within the second
     h.until(9, 30, 25);
-    EXPECT_EQ(runTimes(h), (std::vector<std::string>{"1@09:30:04", "0@09:30:23"}));
+    EXPECT_EQ(runTimes(h), (std::vector<std::string>{"1@09:30:04", "0@09:30:19"}));
     EXPECT_EQ(h.macroHost.runs[1].dialLine, "DIAL{0}");
     h.endRun();
     h.until(9, 35, 0);
     EXPECT_EQ(h.macroHost.runs.size(), 2u);
-    // Net 99 names no net and is never marked; the renamed net's entry is told once.
+    // Net 99 names no net and is never marked; the renamed net's entry is refused too. Each
+    // is reported once, as a status text with an error-log line: no box waits for anyone.
     EXPECT_EQ(h.schedule()[1], entry("o99", "NONE", "01 00:30", u8"日曜日", "1001000"));
-    ASSERT_EQ(h.host.warnings.size(), 1u);
-    EXPECT_NE(h.host.warnings[0].find(sj(u8"Xとても長いネットの名前")), std::string::npos);
-    EXPECT_EQ(h.timer.problem(0), h.host.warnings[0]);
+    EXPECT_TRUE(h.host.warnings.empty());
+    ASSERT_EQ(h.host.reports.size(), 2u);
+    EXPECT_NE(h.host.reports[0].find(sj(u8"Xとても長いネットの名前")), std::string::npos);
+    EXPECT_EQ(h.host.reports[0], sj(u8"タイマー予約 1 行目: ") + h.timer.problem(0));
+    EXPECT_EQ(h.host.reports[1], sj(u8"タイマー予約 2 行目: ") + h.timer.problem(1));
     EXPECT_FALSE(h.timer.problem(1).empty());
     EXPECT_EQ(h.timer.problem(2), "");
 }
@@ -163,8 +166,14 @@ TEST(TimerModel, TicksArePassedOverWhileAnotherWindowKeepsTheMainWindowDisabled)
     h.until(9, 31, 30);
     EXPECT_TRUE(h.macroHost.runs.empty());
     EXPECT_EQ(h.schedule()[0].back(), '1'); // not even the done flag changes
+    // Its done flag would have been cleared before 09:30, so it came due at 09:30 and runs
+    // now; a minute later its flag is cleared.
     h.host.blocked = false;
     h.until(9, 31, 40);
+    ASSERT_EQ(h.macroHost.runs.size(), 1u);
+    h.endRun();
+    h.until(9, 32, 10);
+    EXPECT_EQ(h.macroHost.runs.size(), 1u);
     EXPECT_EQ(h.schedule(), base::Lines{kMinute30});
 }
 
@@ -195,7 +204,7 @@ TEST(TimerModel, StoredNameMustMatchTheNetAtItsNumber) {
     for (int i = 0; i < 5; ++i)
         g.tick();
     EXPECT_TRUE(g.macroHost.runs.empty());
-    EXPECT_EQ(g.host.warnings.size(), 1u);
+    EXPECT_EQ(g.host.reports.size(), 1u);
     EXPECT_FALSE(g.timer.problem(0).empty());
 }
 
@@ -337,5 +346,109 @@ TEST(TimerModel, AnEntryWhoseRunCannotStartIsNotUsedUp) {
         h.macroHost.provided.insert(macro::Feature::Run);
         h.until(9, 30, 18);
         EXPECT_EQ(h.macroHost.runs.size(), 1u);
+    }
+}
+
+// Whatever held the clock back, an entry that came due meanwhile runs when it is free again.
+TEST(TimerModel, EntriesThatCameDueWhileARunOrAnImportWentOnRunWhenTheyEnd) {
+    const std::string at31 = entry("o01", sj(u8"ベータ"), "01 00:31", u8"日曜日", "1001000");
+    const std::string at32 =
+        entry("o02", sj(u8"Xとても長いネッ"), "01 00:32", u8"日曜日", "1001000");
+    {
+        // The 09:30 run lasts 15 s, its import until 09:33:05, past both other entries'
+        // minutes: they follow it, one after the other, in the order they came due.
+        TimerHarness h;
+        h.writeSchedule({kMinute30, at32, at31});
+        h.runHost.duringImport = [&] {
+            h.runHost.duringImport = nullptr;
+            h.loop.advance(165000);
+        };
+        h.until(9, 33, 30);
+        EXPECT_EQ(runTimes(h),
+                  (std::vector<std::string>{"0@09:30:04", "1@09:33:09", "2@09:33:29"}));
+        h.until(9, 40, 0);
+        EXPECT_EQ(h.macroHost.runs.size(), 3u);
+        // Each fired once and its done flag is cleared again.
+        EXPECT_EQ(h.schedule(), (base::Lines{kMinute30, at32, at31}));
+        EXPECT_TRUE(h.host.reports.empty());
+    }
+    {
+        // The import after the run goes on into minute 32.
+        TimerHarness h;
+        h.writeSchedule({kMinute30, at31});
+        h.runHost.duringImport = [&] {
+            h.runHost.duringImport = nullptr;
+            h.loop.advance(120000);
+        };
+        h.until(9, 30, 50, 40000); // run until 09:30:45, import until 09:32:45
+        EXPECT_EQ(h.macroHost.runs.size(), 1u);
+        h.until(9, 32, 55);
+        EXPECT_EQ(runTimes(h), (std::vector<std::string>{"0@09:30:04", "1@09:32:49"}));
+    }
+}
+
+TEST(TimerModel, AnHourlyEntryHeldBackByAnHourLongRunRunsOnceMoreAfterIt) {
+    TimerHarness h;
+    h.writeSchedule({kMinute30});
+    // The import of the run started at 09:30 goes on for 70 minutes: the 10:30 start was
+    // held back by it.
+    h.runHost.duringImport = [&] {
+        h.runHost.duringImport = nullptr;
+        h.loop.advance(70 * 60 * 1000);
+    };
+    h.until(10, 50, 0);
+    ASSERT_EQ(h.macroHost.runs.size(), 2u);
+    EXPECT_EQ(h.macroHost.runs[1].at.hour, 10);
+    EXPECT_EQ(h.macroHost.runs[1].at.minute, 40);
+    h.until(11, 29, 0);
+    EXPECT_EQ(h.macroHost.runs.size(), 2u); // not a third time in between
+    EXPECT_EQ(h.schedule(), base::Lines{kMinute30});
+    h.until(11, 31, 0);
+    EXPECT_EQ(h.macroHost.runs.size(), 3u);
+}
+
+TEST(TimerModel, AnEntryHeldBackByAnOpenWindowRunsWhenItClosesUnlessItWasChanged) {
+    const std::string at31 = entry("o01", sj(u8"ベータ"), "01 00:31", u8"日曜日", "1001000");
+    {
+        TimerHarness h;
+        h.writeSchedule({kMinute30});
+        h.host.blocked = true; // a message box or the settings window is open
+        h.until(9, 45, 0);
+        EXPECT_TRUE(h.macroHost.runs.empty());
+        EXPECT_EQ(h.schedule(), base::Lines{kMinute30}); // nothing written meanwhile
+        EXPECT_EQ(h.timer.missed(), base::Lines{kMinute30});
+        h.host.blocked = false;
+        h.tick();
+        ASSERT_EQ(h.macroHost.runs.size(), 1u);
+        EXPECT_EQ(h.macroHost.runs[0].net, 0);
+        EXPECT_TRUE(h.timer.missed().empty());
+        h.endRun();
+        h.until(9, 50, 0);
+        EXPECT_EQ(h.macroHost.runs.size(), 1u);
+        EXPECT_EQ(h.schedule(), base::Lines{kMinute30});
+    }
+    {
+        // The timer window was open: the entry the user changed there, or deleted, or
+        // disabled, is not the one that came due.
+        TimerHarness h;
+        const std::string disabled31 = "x" + at31.substr(1);
+        h.writeSchedule({kMinute30, at31, entry("o02", "X", "01 00:30", u8"日曜日", "1001000")});
+        h.timer.FormShow();
+        h.host.blocked = true;
+        h.until(9, 32, 0);
+        EXPECT_EQ(h.timer.missed().size(), 3u);
+        h.timer.ListBox1Click(1);
+        macro::TimerPanel p = h.timer.panel();
+        p.Enable = false;
+        h.timer.setPanel(p);
+        h.timer.deleteEntry(0);
+        h.timer.FormClose();
+        h.host.blocked = false;
+        h.until(9, 33, 0);
+        EXPECT_TRUE(h.macroHost.runs.empty());
+        EXPECT_EQ(h.schedule(),
+                  (base::Lines{disabled31, entry("o02", "X", "01 00:30", u8"日曜日", "1001000")}));
+        ASSERT_EQ(h.host.reports.size(), 1u); // the name that does not match, once
+        EXPECT_TRUE(h.host.warnings.empty());
     }
 }

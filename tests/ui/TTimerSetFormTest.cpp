@@ -42,6 +42,7 @@ struct Host : macro::TimerHost {
     std::vector<bool> enabledCalls;
     bool mayStartRun() override { return allowed; }
     void warn(const std::string& t) override { warnings.push_back(t); }
+    void report(const std::string& t) override { warnings.push_back(t); }
     void setMainAndMacroEnabled(bool on) override { enabledCalls.push_back(on); }
 };
 
