@@ -220,6 +220,10 @@ void App::reloadMacroNetList() {
     macroModel_.reloadNetList();
 }
 
+void App::netsRenumbered(const std::vector<int>& origin, int before) {
+    timerModel_.followNets(origin, before);
+}
+
 void App::setMacroNetNo(const std::string& netNo) {
     macroModel_.setNetNo(netNo);
 }

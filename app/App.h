@@ -100,6 +100,7 @@ public:
     void setMainAndMacroEnabled(bool enabled) override;
     void reloadMacroNetList() override;
     void setMacroNetNo(const std::string& netNo) override;
+    void netsRenumbered(const std::vector<int>& origin, int before) override;
 
     // MacroHost
     void setMainNetSelector(const std::vector<std::string>& names, int selected) override;

@@ -270,6 +270,31 @@ void TimerModel::deleteEntry(int index) {
     notify();
 }
 
+void TimerModel::followNets(const std::vector<int>& origin, int before) {
+    commit();
+    bool changed = false;
+    for (std::string& line : lines_) {
+        TimerEntry e = parseTimerLine(line);
+        if (!e.readable || e.net >= before)
+            continue;
+        const auto it = std::find(origin.begin(), origin.end(), e.net);
+        const int net = it != origin.end() ? static_cast<int>(it - origin.begin()) : e.net;
+        const bool enabled = it != origin.end() && e.enabled;
+        if (net == e.net && enabled == e.enabled)
+            continue; // unchanged: the line keeps its bytes
+        e.net = net;
+        e.enabled = enabled;
+        line = formatTimerLine(e);
+        changed = true;
+    }
+    refreshNetNames();
+    if (edited_ >= 0 && edited_ < count())
+        showEntry(edited_);
+    if (changed)
+        save();
+    notify();
+}
+
 void TimerModel::FormShow() {
     refreshNetNames();
     host_.setMainAndMacroEnabled(false);

@@ -142,6 +142,12 @@ public:
     // outside the list deletes nothing.
     void deleteEntry(int index);
 
+    // Nets were deleted from the net list of `before` nets: net n is now the one that was
+    // origin[n] (-1 for a new one). Each entry takes its net's new number; an entry whose
+    // net is gone is disabled, so it can never dial the net that took the number. Entries
+    // naming no net before are left as they are. Saved at once.
+    void followNets(const std::vector<int>& origin, int before);
+
     // The window is shown: the net selector takes the net manager's names again, and the
     // main window and the net manager are disabled.
     void FormShow();

@@ -3,21 +3,32 @@
 #include "base/Sjis.h"
 #include "base/Text.h"
 
+#include <algorithm>
+
 namespace shell {
 
 SettingModel::SettingModel(NetList& nets, Fonts& mainFonts, SettingHost& host)
-    : nets_(nets), draft_(nets), mainFonts_(mainFonts), host_(host), rowFonts_(mainFonts) {}
+    : nets_(nets), draft_(nets), mainFonts_(mainFonts), host_(host), rowFonts_(mainFonts) {
+    startDraft();
+}
+
+void SettingModel::startDraft() {
+    draft_ = nets_;
+    origin_.clear();
+    for (int n = 0; n < draft_.count(); ++n)
+        origin_.push_back(n);
+}
 
 void SettingModel::loadNetList() {
     std::string error = nets_.load();
-    draft_ = nets_;
+    startDraft();
     if (!error.empty())
         host_.warn(error);
 }
 
 void SettingModel::FormShow() {
     host_.setMainAndMacroEnabled(false);
-    draft_ = nets_; // edits stay here until OK
+    startDraft(); // edits stay in the draft until OK
     prepareFontPage();
     prepareNetPage();
     settingListText_ = modems_[0].name;
@@ -95,6 +106,7 @@ void SettingModel::newNet() {
         return;
     }
     draft_.addNew();
+    origin_.push_back(-1);
     if (selectedNet_ >= 0)
         ListBox1Click(selectedNet_);
     prepareNetPage();
@@ -104,6 +116,8 @@ void SettingModel::deleteNet() {
     if (!draft_.has(selectedNet_))
         return;
     draft_.remove(selectedNet_);
+    if (selectedNet_ < static_cast<int>(origin_.size()))
+        origin_.erase(origin_.begin() + selectedNet_);
     deleteEnabled_ = false;
     prepareNetPage();
 }
@@ -132,6 +146,13 @@ bool SettingModel::Button9Click() {
         propertiesEnabled_ = selectedNet_ >= 0;
         return false;
     }
+    // Nets are only ever deleted or appended, so the old nets kept are all the old ones
+    // exactly when none moved.
+    const auto keptNets =
+        std::count_if(origin_.begin(), origin_.end(), [](int n) { return n >= 0; });
+    if (keptNets < kept.count())
+        host_.netsRenumbered(origin_, kept.count());
+    startDraft();
     host_.reloadMacroNetList();
     return true;
 }

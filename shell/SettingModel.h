@@ -24,6 +24,12 @@ public:
     virtual void setMainAndMacroEnabled(bool enabled) = 0;
     // The net list was saved: the net manager forgets its net and lists the nets again.
     virtual void reloadMacroNetList() = 0;
+    // Just before that, when nets were deleted from the `before` nets: net n of the saved
+    // list was net origin[n], -1 for a net made since. What names nets by number follows.
+    virtual void netsRenumbered(const std::vector<int>& origin, int before) {
+        (void)origin;
+        (void)before;
+    }
     virtual void warn(const std::string& sjisText) = 0;
 };
 
@@ -116,6 +122,9 @@ private:
 
     NetList& nets_; // the list the program works with: changed only by OK
     NetList draft_; // the window's copy, which every edit changes
+    // For each net of the draft, its number in the saved list (-1 for a new one).
+    std::vector<int> origin_;
+    void startDraft();
     Fonts& mainFonts_;
     SettingHost& host_;
 

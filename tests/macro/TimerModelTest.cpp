@@ -452,3 +452,37 @@ TEST(TimerModel, AnEntryHeldBackByAnOpenWindowRunsWhenItClosesUnlessItWasChanged
         EXPECT_TRUE(h.host.warnings.empty());
     }
 }
+
+// Deleting a net moves the later nets up: their entries go with them, and an entry whose
+// net is gone can never dial the net that took its number.
+TEST(TimerModel, EntriesFollowTheirNetsWhenANetIsDeleted) {
+    TimerHarness h;
+    const std::string beta = entry("o01", sj(u8"ベータ"), "01 00:30", u8"日曜日", "1001000");
+    const std::string longName = entry("o02", "", "01 00:30", u8"日曜日", "1001000");
+    // The third net's name as the window writes it (cut at a character boundary).
+    macro::TimerEntry e = macro::parseTimerLine(longName);
+    e.name = sj(u8"Xとても長いネットの名前");
+    const std::string third = macro::formatTimerLine(e);
+    const std::string alphaOff = "x" + kMinute30.substr(1);
+    h.writeSchedule({kMinute30, beta, third, alphaOff, macro::newTimerLine()});
+
+    h.nets.remove(1);
+    h.macro.reloadNetList();
+    h.timer.followNets({0, 2}, 3);
+    e.net = 1;
+    const std::string thirdMoved = macro::formatTimerLine(e);
+    const base::Lines expected = {kMinute30, "x" + beta.substr(1), thirdMoved, alphaOff,
+                                  macro::newTimerLine()};
+    EXPECT_EQ(h.timer.lines(), expected);
+    EXPECT_EQ(h.schedule(), expected); // saved at once
+    EXPECT_EQ(h.timer.problem(2), "");
+
+    // At 09:30 the entries of the two nets left fire, each for its own net.
+    h.until(9, 30, 40);
+    ASSERT_EQ(runTimes(h).size(), 2u);
+    EXPECT_EQ(h.macroHost.runs[0].net, 0);
+    EXPECT_EQ(h.macroHost.runs[1].net, 1);
+    EXPECT_EQ(h.macroHost.runs[1].dialLine, "DIAL{1}");
+    EXPECT_EQ(h.macro.netNames()[1], sj(u8"Xとても長いネットの名前"));
+    EXPECT_TRUE(h.host.reports.empty());
+}

@@ -13,6 +13,12 @@ struct RecordingHost : shell::SettingHost, shell::FrameHost {
         calls.push_back(enabled ? "enable" : "disable");
     }
     void reloadMacroNetList() override { calls.push_back("reloadMacro"); }
+    void netsRenumbered(const std::vector<int>& origin, int before) override {
+        std::string text = "renumbered:";
+        for (int n : origin)
+            text += std::to_string(n) + ",";
+        calls.push_back(text + "of" + std::to_string(before));
+    }
     void warn(const std::string& text) override { calls.push_back("warn:" + text); }
     void setMacroNetNo(const std::string& netNo) override { calls.push_back("netNo:" + netNo); }
 };

@@ -236,8 +236,35 @@ TEST_F(Fixture, EditsReachTheNetListOnlyWithOK) {
 
     model.ListBox1Click(0);
     model.deleteNet();
+    host.calls.clear();
     EXPECT_TRUE(model.Button9Click());
     EXPECT_EQ(nets.names(), std::vector<std::string>{"B"});
+    // What names nets by number is told where each net went, before the net manager
+    // lists them again.
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"renumbered:1,of2", "reloadMacro"}));
+}
+
+TEST_F(Fixture, OnlyAnOKThatDeletedNetsTellsWhereTheNetsWent) {
+    give({record("A"), record("B"), record("C")});
+    model.FormShow();
+    model.newNet();
+    model.ListBox1Click(1);
+    model.deleteNet();
+    model.newNet();
+    model.ListBox1Click(2); // the first new one, now third
+    model.deleteNet();
+    host.calls.clear();
+    ASSERT_TRUE(model.Button9Click());
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"renumbered:0,2,-1,of3", "reloadMacro"}));
+
+    // Nets added and edited only: numbers stay, nothing to tell.
+    model.FormShow();
+    model.newNet();
+    model.ListBox1Click(0);
+    model.fields().name = "AA";
+    host.calls.clear();
+    ASSERT_TRUE(model.Button9Click());
+    EXPECT_EQ(host.calls, std::vector<std::string>{"reloadMacro"});
 }
 
 // A short name is one plain folder name inside the data folder.
