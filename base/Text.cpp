@@ -32,6 +32,19 @@ std::string copyFrom(std::string_view s, int from) {
     return copy(s, from, INT_MAX);
 }
 
+std::string copyColumns(std::string_view s, int from, int count) {
+    std::string out = copy(s, from, count);
+    size_t i = 0;
+    while (i < out.size()) {
+        if (isLeadByte(out[i]) && i + 1 >= out.size()) {
+            out.back() = ' ';
+            break;
+        }
+        i += isLeadByte(out[i]) ? 2 : 1;
+    }
+    return out;
+}
+
 bool startsWith(std::string_view line, std::string_view x) {
     return pos(x, line) == 1;
 }

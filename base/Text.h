@@ -23,6 +23,12 @@ std::string copy(std::string_view s, int from, int count);
 // The remainder of `s` from 1-based `from` (copy with an unbounded count).
 std::string copyFrom(std::string_view s, int from);
 
+// Like copy(s, from, count) for a field of fixed width on a screen or in a list line, but
+// never ends on the first byte of a double-byte character: that byte is dropped and a
+// blank stands in its place, so the columns after it stay where they were. `from` must
+// fall on the start of a character.
+std::string copyColumns(std::string_view s, int from, int count);
+
 // Line tests, byte-exact and case-sensitive.
 bool startsWith(std::string_view line, std::string_view x); // first occurrence at 1
 bool contains(std::string_view line, std::string_view x);

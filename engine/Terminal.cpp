@@ -170,7 +170,8 @@ int VazevModel::firstRow(int statusTop) const {
 }
 
 std::string VazevModel::rowText(std::string_view line) {
-    std::string row(line.substr(0, 80));
+    // A Japanese character that column 80 would cut in two is not shown by halves.
+    std::string row = base::copyColumns(line, 1, 80);
     row.resize(80, ' ');
     return row;
 }

@@ -264,7 +264,9 @@ void TTimerSetForm::timerChanged() {
         const QSignalBlocker block(list_);
         // Rows are changed in place where they can be: this runs inside the list's own
         // selection handler too.
-        const QStringList items = ui::toQList(model_.lines());
+        QStringList items;
+        for (int i = 0; i < model_.count(); ++i)
+            items << ui::toQ(model_.shownLine(i));
         if (list_->count() != items.size()) {
             list_->clear();
             list_->addItems(items);

@@ -25,6 +25,12 @@ std::string byteCutName(const std::string& name) {
     return (name + std::string(TimerEntry::kNameBytes, ' ')).substr(0, TimerEntry::kNameBytes);
 }
 
+// A stored name or weekday field as the user sees it: an older file may have cut it
+// through a double-byte character, whose first half then shows as a blank.
+std::string shownField(const std::string& field) {
+    return base::copyColumns(field, 1, static_cast<int>(field.size()));
+}
+
 // True when the path names anything at all (a file, a folder, a broken link).
 bool somethingAt(const std::string& path) {
     struct stat st;
@@ -134,6 +140,17 @@ bool TimerModel::netMatches(const TimerEntry& e) const {
     return e.name == fitField(current, TimerEntry::kNameBytes) || e.name == byteCutName(current);
 }
 
+std::string TimerModel::shownLine(int index) const {
+    if (index < 0 || index >= count())
+        return {};
+    const std::string& line = lines_[static_cast<size_t>(index)];
+    if (!parseTimerLine(line).readable)
+        return line; // positions mean nothing in a line that does not fit the format
+    return base::copy(line, 1, 4) + shownField(base::copy(line, 5, TimerEntry::kNameBytes)) +
+           base::copy(line, 21, 10) + shownField(base::copy(line, 31, TimerEntry::kWeekdayBytes)) +
+           base::copyFrom(line, 37);
+}
+
 std::string TimerModel::problem(int index) const {
     if (index < 0 || index >= count())
         return {};
@@ -159,7 +176,7 @@ std::string TimerModel::problemOf(const TimerEntry& e) const {
     if (!netMatches(e))
         return base::sj(u8"ネット ") + twoDigits(e.net) + base::sj(u8" は今「") +
                names[static_cast<size_t>(e.net)] + base::sj(u8"」です．登録名「") +
-               withoutTrailingBlanks(e.name) +
+               withoutTrailingBlanks(shownField(e.name)) +
                base::sj(u8"」と違うので実行しません．ネットを選び直してください．");
     return {};
 }
@@ -191,11 +208,11 @@ void TimerModel::showEntry(int index) {
     TimerPanel p;
     p.Enable = e.enabled;
     p.netIndex = e.net < static_cast<int>(netNames_.size()) ? e.net : -1;
-    p.netName = withoutTrailingBlanks(e.name);
+    p.netName = withoutTrailingBlanks(shownField(e.name));
     p.day = e.day;
     p.hour = e.hour;
     p.minute = e.minute;
-    p.weekday = withoutTrailingBlanks(e.weekday);
+    p.weekday = withoutTrailingBlanks(shownField(e.weekday));
     p.weekdayPosition = panel_.weekdayPosition;
     for (int w = 0; w < 7; ++w)
         if (p.weekday == base::weekdayName(w))
@@ -215,11 +232,13 @@ TimerEntry TimerModel::entryFromPanel(const TimerEntry& old) const {
     TimerEntry e;
     e.enabled = panel_.Enable;
     e.net = panel_.netIndex >= 0 ? panel_.netIndex : old.net;
-    e.name = panel_.netName;
+    // A name or weekday the user left alone keeps its stored bytes, as an older file may
+    // hold them, so an entry is never changed by being looked at.
+    e.name = panel_.netName == shown_.netName ? old.name : panel_.netName;
     e.day = panel_.day;
     e.hour = panel_.hour;
     e.minute = panel_.minute;
-    e.weekday = panel_.weekday;
+    e.weekday = panel_.weekday == shown_.weekday ? old.weekday : panel_.weekday;
     e.everyTime = panel_.everyTime;
     e.onceOnly = panel_.onceOnly;
     e.hourCondition = panel_.hourCondition;

@@ -112,6 +112,10 @@ public:
     // --- The list and the edited entry. ---
     const base::Lines& lines() const { return lines_; }
     int count() const { return static_cast<int>(lines_.size()); }
+    // Entry i as the list shows it ("" outside the list). An older file may hold a name or
+    // weekday cut through a double-byte character; that half character shows as a blank.
+    // The stored line is not changed.
+    std::string shownLine(int index) const;
     // The entry shown in the property panel, -1 for none.
     int edited() const { return edited_; }
     // What keeps entry i from firing, for the user ("" when nothing does).

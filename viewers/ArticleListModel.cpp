@@ -127,7 +127,9 @@ bool ArticleListModel::DownClick() {
     if (!DownEnabled() || !numberInRange(downNo_))
         return false;
     const std::string& line = boardLines_[static_cast<size_t>(board_)];
-    const std::string name = macro::boardNameOf(base::copy(line, 1, base::pos(": ", line) + 81));
+    // At most 80 bytes of name, ended before a character they would cut in two.
+    const std::string name =
+        macro::boardNameOf(base::copyColumns(line, 1, base::pos(": ", line) + 81));
     if (name.empty()) {
         host_.warn(sj(u8"ボードの名前がわかりません．予約しませんでした．"));
         return false;

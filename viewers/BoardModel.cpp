@@ -1,5 +1,4 @@
 #include "viewers/BoardModel.h"
-#include "viewers/ListText.h"
 
 #include "base/Sjis.h"
 #include "base/Text.h"
@@ -263,7 +262,7 @@ void BoardModel::loadBoard() {
         const int article = store::articleNumberOf(h);
         const std::string n = copy(h, 11, 4);
         const std::string head = (isDigits(n) ? four(std::stoi(n)) : n) + "-" +
-                                 copyWhole(h + std::string(25, ' '), 24, 21);
+                                 base::copyColumns(h + std::string(25, ' '), 24, 21);
         char mark = mode_ == BrowseMode::All ? '*' : '_';
         const std::string& word = searchword_;
         const bool search = mode_ == BrowseMode::Search;
@@ -298,7 +297,7 @@ void BoardModel::loadBoard() {
         int node;
         if (!reply) {
             const int sp = base::pos("Subj:", subj);
-            const std::string text = sp > 0 ? copyWhole(subj, sp + 5, 80) : std::string();
+            const std::string text = sp > 0 ? base::copyColumns(subj, sp + 5, 80) : std::string();
             entries.push_back({std::string(1, mark) + seqText(seq) + head + " " + text, seq});
             node = tree.add(entry, -1, false);
         } else {
@@ -321,9 +320,9 @@ void BoardModel::loadBoard() {
                     prefix[static_cast<size_t>(article)] = p + sj(u8"│");
             }
             ++replies[static_cast<size_t>(parent)];
-            entries.push_back(
-                {std::string(1, mark) + seqText(seq) + pp + head + " " + copyWhole(subj, 6, 50),
-                 seq});
+            entries.push_back({std::string(1, mark) + seqText(seq) + pp + head + " " +
+                                   base::copyColumns(subj, 6, 50),
+                               seq});
             const int under = lastNode[static_cast<size_t>(parent)];
             node = tree.add(entry, under, under < 0);
         }
@@ -434,8 +433,10 @@ void BoardModel::nextLine() {
 std::string BoardModel::writerBoardName() const {
     if (board_ < 0)
         return {};
-    return macro::boardNameOf(copy(boardLines_[static_cast<size_t>(board_)], 1,
-                                   base::pos(": ", boardLines_[static_cast<size_t>(board_)]) + 81));
+    // At most 80 bytes of name, ended before a character they would cut in two.
+    return macro::boardNameOf(
+        base::copyColumns(boardLines_[static_cast<size_t>(board_)], 1,
+                          base::pos(": ", boardLines_[static_cast<size_t>(board_)]) + 81));
 }
 
 void BoardModel::ResButtonClick() {

@@ -1,5 +1,4 @@
 #include "viewers/MailModel.h"
-#include "viewers/ListText.h"
 
 #include "base/Sjis.h"
 #include "base/Text.h"
@@ -52,7 +51,7 @@ void MailModel::load() {
         if (base::startsWith(s, kMailStart)) {
             Mail m;
             const int from = base::pos("from:", s);
-            m.sender = copyWhole(s + std::string(22, ' '), from + 5, 25);
+            m.sender = base::copyColumns(s + std::string(22, ' '), from + 5, 25);
             mails.push_back(std::move(m));
         }
         if (mails.empty())
@@ -60,7 +59,7 @@ void MailModel::load() {
         Mail& m = mails.back();
         if (++m.lines == 3) {
             const int subj = base::pos("Subj:", s);
-            m.subject = subj > 0 ? copyWhole(s, subj + 5, 50) : std::string();
+            m.subject = subj > 0 ? base::copyColumns(s, subj + 5, 50) : std::string();
         }
         m.text += s + "\r\n";
     }

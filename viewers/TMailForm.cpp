@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QSplitterHandle>
 #include <QTextDocument>
 #include <QVBoxLayout>
 
@@ -67,6 +68,7 @@ TMailForm::TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& ti
     row->addWidget(netname_);
 
     auto* split = new QSplitter(Qt::Vertical, this);
+    split->setChildrenCollapsible(false);
     list_ = new QListWidget(split);
     list_->setObjectName("ListBox1");
     list_->setFont(titleFont);
@@ -81,7 +83,16 @@ TMailForm::TMailForm(macro::MacroModel& macro, ViewerHost& host, const QFont& ti
     });
     split->setSizes({120, 300});
     top->addWidget(split, 1);
-    top->insertWidget(0, panel);
+    // The bar is the splitter's handle between list and text: it sits between them, and
+    // dragging it by its empty part (with the vertical-split cursor) moves the border.
+    // The buttons on it keep the ordinary cursor.
+    QSplitterHandle* handle = split->handle(1);
+    auto* handleRow = new QHBoxLayout(handle);
+    handleRow->setContentsMargins(0, 0, 0, 0);
+    handleRow->addWidget(panel);
+    split->setHandleWidth(panel->sizeHint().height());
+    for (QWidget* w : panel->findChildren<QWidget*>())
+        w->setCursor(Qt::ArrowCursor);
 
     connect(up, &QPushButton::clicked, this, [this] { model_.UPButtonClick(); });
     connect(down, &QPushButton::clicked, this, [this] { model_.DOWNButtonClick(); });

@@ -1,7 +1,8 @@
 #pragma once
 // The mail viewer ("メールボックス"): a child window of the main window with the mail
-// list above and the selected mail's text below. It owns widgets only; MailModel holds
-// the mails. The list and text share a splitter that the user drags to resize them.
+// list above, the selected mail's text below and the button bar between them. It owns
+// widgets only; MailModel holds the mails. The bar is the handle of the splitter that list
+// and text share: dragging it resizes them.
 #include "viewers/MailModel.h"
 
 #include <QFont>

@@ -19,9 +19,11 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTextCursor>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <unistd.h>
 
 namespace writers {
@@ -283,10 +285,11 @@ void TWriteForm::build(const QFont& editorFont) {
     fields->addLayout(buttons, row, 1, 1, 2);
     fields->setColumnStretch(2, 1);
 
-    auto* ruler = new QLabel(rulerText(), this);
-    ruler->setObjectName("Ruler");
-    ruler->setFont(editorFont);
-    top->addWidget(ruler);
+    ruler_ = new QLabel(rulerText(), this);
+    ruler_->setObjectName("Ruler");
+    ruler_->setFont(editorFont);
+    ruler_->setIndent(0);
+    top->addWidget(ruler_);
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName("Memo1");
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -295,6 +298,11 @@ void TWriteForm::build(const QFont& editorFont) {
     top->addWidget(memo_, 1);
     connect(memo_, &QPlainTextEdit::textChanged, this,
             [this] { model_->setBody(memoLines(memo_)); });
+    // The body's first column moves with the memo's frame, its document margin and its
+    // font; the ruler is indented to stand over it whenever one of them changes.
+    memo_->installEventFilter(this);
+    memo_->viewport()->installEventFilter(this);
+    connect(memo_, &QPlainTextEdit::updateRequest, this, [this] { alignRuler(); });
 
     QMenu* editMenu = bar->addMenu(tr8(u8"編集(&E)"));
     editMenu->setObjectName("Edit1");
@@ -342,8 +350,40 @@ void TWriteForm::bringToFront() {
     activateWindow();
 }
 
+// The ruler's text starts at its left contents margin; that margin is set to where the
+// memo draws the first column of its text, measured in the window, the horizontal scroll
+// left out (the ruler stays put while the body scrolls).
+void TWriteForm::alignRuler() {
+    if (!ruler_ || !memo_)
+        return;
+    QTextCursor start(memo_->document());
+    start.movePosition(QTextCursor::Start);
+    const int column0 = memo_->viewport()->mapTo(this, memo_->cursorRect(start).topLeft()).x() +
+                        memo_->horizontalScrollBar()->value();
+    const int indent = std::max(0, column0 - ruler_->x());
+    if (ruler_->contentsMargins().left() != indent)
+        ruler_->setContentsMargins(indent, 0, 0, 0);
+}
+
+bool TWriteForm::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Resize:
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+    case QEvent::ContentsRectChange:
+        alignRuler();
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TWriteForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    alignRuler();
     if (shownOnce_)
         return;
     shownOnce_ = true;

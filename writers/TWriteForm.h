@@ -87,9 +87,11 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void build(const QFont& editorFont);
+    void alignRuler();
     void Button2Click();
     void closeWindow();
 
@@ -107,6 +109,7 @@ private:
     QCheckBox* bmail_ = nullptr;
     QLineEdit* fName_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
+    QLabel* ruler_ = nullptr;
 };
 
 } // namespace writers

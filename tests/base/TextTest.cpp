@@ -21,6 +21,32 @@ TEST(Text, PosAndCopyBehaveLikeTheOriginalPlatform) {
     EXPECT_EQ(copyFrom("abcdef", 4), "def");
 }
 
+// A fixed-width field of a list or screen line: whole characters only, a blank standing
+// in for the first half of one the width would cut, so the width is kept.
+TEST(Text, CopyColumnsKeepsWholeCharactersAndTheWidth) {
+    const std::string a = sj(u8"あ"), i = sj(u8"い");
+    struct Case {
+        std::string text;
+        int from, count;
+        std::string expected;
+    } cases[] = {
+        {a + i, 1, 4, a + i},               // fits
+        {a + i, 1, 3, a + " "},             // cut through い
+        {"x" + a + i, 1, 4, "x" + a + " "}, // odd start of the wide text
+        {"ab" + a, 2, 2, "b "},             // from inside the field
+        {"ab" + a, 3, 2, a},                // from a lead byte
+        {a + "\\" + i, 3, 9, "\\" + i},     // a single-byte character after a wide one
+        {"abc", 2, 10, "bc"},               // past the end: as copy
+        {a, 1, 0, ""},
+        {std::string(1, a[0]), 1, 5, " "}, // a text that itself ends in half a character
+    };
+    for (const Case& c : cases) {
+        const std::string got = copyColumns(c.text, c.from, c.count);
+        EXPECT_EQ(got, c.expected) << c.from << "," << c.count;
+        EXPECT_EQ(got.size(), copy(c.text, c.from, c.count).size()) << "the width is kept";
+    }
+}
+
 TEST(Text, LineTests) {
     EXPECT_TRUE(startsWith("MAIN>", "MAIN"));
     EXPECT_FALSE(startsWith("xMAIN", "MAIN"));

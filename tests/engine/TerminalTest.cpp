@@ -127,6 +127,14 @@ TEST_F(Terminal, ScreenRowsFollowTheStatusBar) {
     EXPECT_EQ(h.model.firstRow(1000), 1);      // never above line 1
     EXPECT_EQ(VazevModel::rowText("abc"), "abc" + std::string(77, ' '));
     EXPECT_EQ(VazevModel::rowText(std::string(100, 'q')), std::string(80, 'q'));
+    // A Japanese character that column 80 would cut in two leaves a blank in its place.
+    std::string wide = "a", kept = "a";
+    for (int i = 0; i < 40; ++i)
+        wide += base::sj(u8"あ");
+    for (int i = 0; i < 39; ++i)
+        kept += base::sj(u8"あ");
+    EXPECT_EQ(VazevModel::rowText(wide), kept + " ");
+    EXPECT_EQ(VazevModel::rowText(wide.substr(1)), wide.substr(1)) << "exactly 80 bytes";
 }
 
 TEST_F(Terminal, CountersShowIdleTicksAndPointers) {

@@ -208,6 +208,33 @@ TEST(TimerModel, StoredNameMustMatchTheNetAtItsNumber) {
     EXPECT_FALSE(g.timer.problem(0).empty());
 }
 
+// An older file may hold a name (or weekday) cut at its 16 (6) bytes through a double-byte
+// character. The list, the panel and the problem text show a blank for the half character;
+// the stored line stays as it is until the entry is edited.
+TEST(TimerModel, ANameAnOlderFileCutInTwoIsShownWithWholeCharacters) {
+    TimerHarness h;
+    const std::string longName = sj(u8"Xとても長いネットの名前");
+    const std::string day = sj(u8"日曜日");
+    const std::string tail = std::string(20, ' ') + "@1000000";
+    const base::Lines stored = {"o02 " + longName.substr(0, 16) + " 01 00:00 " + day + tail,
+                                "o01 " + longName.substr(0, 16) + " 01 00:00 " +
+                                    ("x" + day).substr(0, 6) + tail};
+    h.writeSchedule(stored);
+    const std::string cut = sj(u8"Xとても長いネッ") + " ";
+    EXPECT_EQ(h.timer.shownLine(0), "o02 " + cut + " 01 00:00 " + day + tail);
+    EXPECT_EQ(h.timer.shownLine(1), "o01 " + cut + " 01 00:00 x" + sj(u8"日曜") + " " + tail);
+    EXPECT_EQ(h.timer.shownLine(5), "");
+
+    h.timer.ListBox1Click(1);
+    EXPECT_EQ(h.timer.panel().netName, sj(u8"Xとても長いネッ"));
+    EXPECT_EQ(h.timer.panel().weekday, "x" + sj(u8"日曜"));
+    const std::string problem = h.timer.problem(1); // net 1 is not that net
+    EXPECT_NE(problem.find(sj(u8"「Xとても長いネッ」")), std::string::npos);
+
+    h.timer.ListBox1Click(-1); // nothing was changed: nothing is rewritten
+    EXPECT_EQ(h.timer.lines(), stored);
+}
+
 TEST(TimerModel, UnreadableLinesAreKeptDisabledAndReportedOnce) {
     TimerHarness h;
     const base::Lines lines = {"garbage", kMinute30,

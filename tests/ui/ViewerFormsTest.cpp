@@ -8,8 +8,10 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -173,6 +175,43 @@ TEST(TMailForm, SelectAllTakesTheWholeMailAfterStepping) {
             << step;
         EXPECT_TRUE(memo->toPlainText().contains(step[0] == 'U' ? "first" : "second"));
     }
+}
+
+// The button bar stands between the list and the mail's text, and dragging it by its
+// empty part moves the border between them.
+TEST(TMailForm, TheButtonBarLiesBetweenListAndTextAndIsDragged) {
+    Forms f;
+    f.write("MAIL.DAT", {"Private Message is from: SYSOP", "Time: 26/12/06 08:00:00", "Subj: one"});
+    viewers::TMailForm form(f.macro, f.host, QFont(), QFont());
+    form.resize(600, 500);
+    form.show();
+    QCoreApplication::processEvents();
+    auto* list = child<QListWidget>(form, "ListBox1");
+    auto* panel = child<QWidget>(form, "Panel1");
+    auto* memo = child<QPlainTextEdit>(form, "Memo1");
+    const auto rect = [&form](QWidget* w) { return QRect(w->mapTo(&form, QPoint()), w->size()); };
+    EXPECT_LE(rect(list).bottom(), rect(panel).top());
+    EXPECT_LE(rect(panel).bottom(), rect(memo).top());
+    for (const char* name : {"UPButton", "DOWNButton", "Button1", "ResButton"}) {
+        auto* b = child<QPushButton>(form, name);
+        EXPECT_TRUE(rect(panel).contains(rect(b))) << name;
+    }
+
+    // Press on the bar right of its net box's label-less stretch and drag 40 pixels down.
+    const int listHeight = list->height();
+    QPoint grip(child<QPushButton>(form, "ResButton")->geometry().right() + 8, panel->height() / 2);
+    ASSERT_EQ(panel->childAt(grip), nullptr);
+    const auto mouse = [panel](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+        QMouseEvent e(type, at, panel->mapToGlobal(at), Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(panel, &e);
+    };
+    mouse(QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    mouse(QEvent::MouseMove, grip + QPoint(0, 40), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, grip + QPoint(0, 40), Qt::NoButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list->height(), listHeight + 40);
+    EXPECT_LE(rect(list).bottom(), rect(panel).top());
+    EXPECT_LE(rect(panel).bottom(), rect(memo).top());
 }
 
 TEST(TMemborListForm, MailsTheChosenMember) {

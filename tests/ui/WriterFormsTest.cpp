@@ -26,6 +26,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using writers::Answer;
 using writers_test::sj;
 using writers_test::WriterFixture;
@@ -312,4 +314,40 @@ TEST(WriterForms, TheReservationEditorDeletesAndReopensByPosition) {
     // The first block, whose body line looks like its header, is untouched.
     EXPECT_EQ(f.reserved(),
               (base::Lines{"NEWW :PC#t", "NEWW :PC#t", "//", "NEWW :PC#t", "b", "//"}));
+}
+
+namespace {
+// Where column 0 of the ruler's text and of the body text start, in the window's
+// coordinates.
+int rulerColumn0(QWidget& w) {
+    auto* ruler = child<QLabel>(w, "Ruler");
+    return ruler->mapTo(&w, ruler->contentsRect().topLeft()).x() + ruler->margin() +
+           std::max(ruler->indent(), 0);
+}
+int bodyColumn0(QWidget& w) {
+    auto* memo = child<QPlainTextEdit>(w, "Memo1");
+    QTextCursor start(memo->document());
+    return memo->viewport()->mapTo(&w, memo->cursorRect(start).topLeft()).x();
+}
+} // namespace
+
+// The ruler's marks stand over the body's columns: its first column starts where the body
+// text does, whatever the editor's frame, document margin and font.
+TEST(WriterForms, TheRulerStandsOverTheBodysColumns) {
+    for (int size : {9, 10, 16}) {
+        FormFixture f;
+        f.macro.newSlot() = {"text", sj(u8"テストネット"), "0", "PC", "t", "NEW", ""};
+        writers::TNewWriteForm w(f.context(), QFont("Monospace", size));
+        w.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rulerColumn0(w), bodyColumn0(w)) << "font size " << size;
+
+        // A wider frame or margin moves the body's text; the ruler follows.
+        auto* memo = child<QPlainTextEdit>(w, "Memo1");
+        memo->document()->setDocumentMargin(9);
+        memo->setLineWidth(3);
+        memo->setFrameStyle(QFrame::Box | QFrame::Plain);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(rulerColumn0(w), bodyColumn0(w)) << "font size " << size;
+    }
 }

@@ -5,6 +5,7 @@
 
 #include "tests/viewers/ViewerFixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using base::sj;
@@ -268,4 +269,46 @@ TEST(ListLines, LongJapaneseSendersAndSubjectsAreCutAtCharacterBoundaries) {
     b.FormShow(false, true, true);
     ASSERT_EQ(b.list().size(), 1u);
     EXPECT_TRUE(wholeCharacters(b.list()[0].line)) << b.list()[0].line;
+}
+
+// A board name is taken from at most 80 bytes after the list line's ": "; a name that runs
+// longer ends before the character the 80 bytes would cut, in every reservation made from
+// a board list (it is written to NET.MAC and sent to the host).
+TEST(ListLines, LongBoardNamesEndAtACharacterBoundary) {
+    const std::string name = "a" + repeat(u8"あ", 40); // byte 80 of the name is a lead byte
+    const std::string kept = "a" + repeat(u8"あ", 39);
+    struct Case {
+        const char* where;
+        std::function<std::string(ViewerFixture&)> reserve; // the board name as reserved
+    };
+    const Case cases[] = {
+        {"download from the article list",
+         [](ViewerFixture& f) {
+             ArticleListModel m(f.macro, f.host);
+             m.FormShow();
+             m.setDownNo("7");
+             EXPECT_TRUE(m.DownClick());
+             const std::string line = macFile(f).back();
+             EXPECT_EQ(line.rfind("MDOWN :", 0), 0u) << line;
+             return base::copy(line, 8, base::pos("#", line) - 8);
+         }},
+        {"reply from the board viewer",
+         [](ViewerFixture& f) {
+             f.write("MBOARD01.DAT", message(1, "SYSOP", "26/12/01 10:00:00", "hello"));
+             viewers::BoardModel b(f.macro, f.nets, f.host,
+                                   base::makeDateTime(2026, 12, 8, 9, 0, 0));
+             b.FormShow(false, true, true);
+             b.ListBox1Click(0);
+             b.ResButtonClick();
+             return f.macro.replySlot().ResBoard;
+         }},
+    };
+    for (const Case& c : cases) {
+        ViewerFixture f;
+        f.write("MBOARD.LST", {"0001: " + name});
+        f.chooseNet(0);
+        const std::string board = c.reserve(f);
+        EXPECT_TRUE(wholeCharacters(board)) << c.where;
+        EXPECT_EQ(board, kept) << c.where;
+    }
 }
