@@ -77,7 +77,7 @@ std::string MacroModel::netFolder(int net) const {
 }
 
 std::string MacroModel::macroPath() const {
-    return base::joinPath(netFolder(currentNet_), kMacroFile);
+    return base::joinPath(folder_, kMacroFile);
 }
 
 void MacroModel::setNetNo(const std::string& text) {
@@ -94,6 +94,7 @@ void MacroModel::NetNoChange() {
     reserve_.clear();
     netShown_ = false;
     canWrite_ = false;
+    folder_.clear();
     boardLines_.clear();
     selectedBoard_ = -1;
 
@@ -101,7 +102,8 @@ void MacroModel::NetNoChange() {
         notify();
         return;
     }
-    if (netFolder(currentNet_).empty()) {
+    folder_ = netFolder(currentNet_);
+    if (folder_.empty()) {
         // Without a plain folder name the net's NET.MAC would be the template itself, or a
         // file outside the data folder.
         host_.warn(base::sj(u8"ネットのフォルダ名（略称）が空か，フォルダ名に使えません．"
@@ -115,7 +117,7 @@ void MacroModel::NetNoChange() {
     if (base::fileExists(path))
         loadMacroFile(path);
     else
-        startFromTemplate(netFolder(currentNet_));
+        startFromTemplate(folder_);
     loadBoardList();
     notify();
 }
@@ -154,7 +156,7 @@ void MacroModel::loadMacroFile(const std::string& path) {
         base::sj(u8"NET.MAC が長すぎて全部は読み込めませんでした（コマンドと予約は合わせて 10000 "
                  u8"行まで）．");
     try {
-        base::replaceLines(base::joinPath(netFolder(currentNet_), kMacroBackup), whole);
+        base::replaceLines(base::joinPath(folder_, kMacroBackup), whole);
         message += base::sj(u8"\n元のファイルは NET.BAK に保存しました．");
     } catch (const base::FileError& e) {
         canWrite_ = false;
@@ -206,7 +208,7 @@ void MacroModel::loadBoardList() {
         return;
     const char* name = boardKind_ == BoardKind::Message ? "MBOARD.LST" : "FBOARD.LST";
     try {
-        base::readLinesIfExists(base::joinPath(netFolder(currentNet_), name), boardLines_);
+        base::readLinesIfExists(base::joinPath(folder_, name), boardLines_);
     } catch (const base::FileError& e) {
         host_.warn(base::sj(u8"ボードリストを読み込めません．\n") + what(e));
     }
@@ -236,6 +238,11 @@ void MacroModel::FormShow() {
 }
 
 void MacroModel::reloadNetList() {
+    // The net shown is left as when another net is chosen. Its state goes to the folder it
+    // was loaded from: the new list may have moved it to another number or removed it, and
+    // its old number may now name another net.
+    if (currentNet_ >= 0 && currentNet_ <= kMaxNet)
+        Convert();
     setNetNo("999");
     FormShow();
 }
@@ -322,7 +329,7 @@ base::Lines MacroModel::buildCommandList() const {
 }
 
 bool MacroModel::writeMacroFile(const base::Lines& lines, bool warnUser) {
-    if (!canWrite_ || netFolder(currentNet_).empty())
+    if (!canWrite_ || folder_.empty())
         return false;
     try {
         base::replaceLines(macroPath(), lines);
@@ -356,8 +363,9 @@ bool MacroModel::refusedDuringRun() {
 }
 
 MacroModel::NetState MacroModel::netState() const {
-    return {macroLines_,       reserve_, netNo_,  currentNet_, netShown_,   canWrite_,
-            lostReservations_, steps_,   unread_, dayMax_,     boardLines_, selectedBoard_};
+    return {macroLines_,   reserve_,          netNo_, currentNet_, folder_, netShown_,
+            canWrite_,     lostReservations_, steps_, unread_,     dayMax_, boardLines_,
+            selectedBoard_};
 }
 
 void MacroModel::restoreNetState(NetState&& s) {
@@ -365,6 +373,7 @@ void MacroModel::restoreNetState(NetState&& s) {
     reserve_ = std::move(s.reserve);
     netNo_ = std::move(s.netNo);
     currentNet_ = s.currentNet;
+    folder_ = std::move(s.folder);
     netShown_ = s.netShown;
     canWrite_ = s.canWrite;
     lostReservations_ = s.lostReservations;

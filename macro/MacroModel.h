@@ -141,7 +141,8 @@ public:
     // Shown with no net ("999"): lists the nets again, none selected, and tells the main
     // window's net selector. Does nothing while a net is loaded.
     void FormShow();
-    // The net list was saved: forgets the net (NetNo "999") and runs FormShow.
+    // The net list was saved: saves the net shown into the folder it was loaded from, as
+    // leaving it does, then forgets it (NetNo "999") and runs FormShow.
     void reloadNetList();
     // Chooses net `index` of the net list: saves the net being left, loads the
     // chosen one and selects it in the main window's net selector. An index outside the
@@ -225,6 +226,7 @@ private:
         ReserveList reserve;
         std::string netNo;
         int currentNet;
+        std::string folder;
         bool netShown, canWrite, lostReservations;
         std::array<bool, kStepCount> steps;
         UnreadDate unread;
@@ -254,6 +256,9 @@ private:
     ReserveList reserve_;
     std::string netNo_ = "999";
     int currentNet_ = kNoNet;
+    // The folder the current net was loaded from: its NET.MAC is written there even after a
+    // new net list moved the net to another number or removed it.
+    std::string folder_;
     bool netShown_ = false;         // a net of the list with a folder name is loaded
     bool canWrite_ = false;         // ... and its NET.MAC may be replaced
     bool lostReservations_ = false; // loading dropped blocks that did not fit

@@ -2,6 +2,7 @@
 #include "base/LineFile.h"
 #include "base/Sjis.h"
 #include "shell/NetList.h"
+#include "shell/SettingModel.h"
 #include "tests/macro/RecordingMacroHost.h"
 #include "tests/support/TempDir.h"
 
@@ -214,7 +215,7 @@ TEST_F(MacroModelTest, ChoosingANetSavesTheOneLeftAndMirrorsTheMainSelector) {
                                                     "selectMain:1", "selectMain:0"}));
 }
 
-TEST_F(MacroModelTest, ReloadingTheNetListForgetsTheNetWithoutSavingIt) {
+TEST_F(MacroModelTest, ReloadingTheNetListSavesTheNetShownThenForgetsIt) {
     host.provideAll();
     model.ListBox1Click(0);
     EXPECT_TRUE(model.enabled(Button::Login));
@@ -226,10 +227,112 @@ TEST_F(MacroModelTest, ReloadingTheNetListForgetsTheNetWithoutSavingIt) {
     EXPECT_EQ(model.NetNo(), "999");
     EXPECT_EQ(model.selectedNet(), -1);
     EXPECT_EQ(model.netNames().size(), 4u);
-    EXPECT_FALSE(base::fileExists(dir.file("NETA/NET.MAC")));
+    // Leaving the net for the new list saves it as choosing another net would.
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMEMBOR\r\n");
     EXPECT_FALSE(model.enabled(Button::Login));
     EXPECT_FALSE(model.enabled(Button::MailBox));
     EXPECT_EQ(host.calls.back(), "selector:4:-1");
+
+    // With no net shown there is nothing to save.
+    model.reloadNetList();
+    EXPECT_EQ(bytes("NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMBOARD\r\nQUIT\r\n");
+}
+
+namespace {
+
+// The settings window over the same net list, telling the net manager as the program does.
+struct SettingsOverMacro : shell::SettingHost {
+    MacroModel& macro;
+    explicit SettingsOverMacro(MacroModel& m) : macro(m) {}
+    void setMainAndMacroEnabled(bool) override {}
+    void reloadMacroNetList() override { macro.reloadNetList(); }
+    void warn(const std::string&) override {}
+};
+
+class SettingsAndMacroTest : public MacroModelTest {
+protected:
+    shell::Fonts fonts;
+    SettingsOverMacro settingsHost{model};
+    shell::SettingModel settings{nets, fonts, settingsHost};
+
+    // Net B shown with a step ticked, an unread date and a reservation: everything Convert
+    // writes. Only the reservation has reached NETB/NET.MAC yet.
+    void showNetBWithUnsavedState() {
+        writeNetFile("NETA", "NET.MAC", {"SETKTBBS", "DIAL{0}", "LOGIN", "MBOARD"});
+        writeNetFile("NETC", "NET.MAC", {"SETKTBBS", "DIAL{2}", "LOGIN", "QUIT"});
+        model.ListBox1Click(1);
+        ASSERT_TRUE(model.appendReservation(1, ReserveList::makeBlock("MDOWN :PC#5")));
+        model.setChecked(Step::NEWMESSAGE, true);
+        model.setChecked(Step::MIDOKU, true);
+        model.setUnread(UnreadDate{126, 4, 5, 6, 7});
+    }
+    static constexpr const char* kNetBSaved =
+        "SETKTBBS\r\nDIAL{1}\r\nLOGIN\r\nMIDOKU :26/04/05 06:07:00\r\nNEWMESSAGE\r\n"
+        "MDOWN :PC#5\r\n";
+    static constexpr const char* kTemplate = "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMBOARD\r\nQUIT\r\n";
+};
+
+} // namespace
+
+TEST_F(SettingsAndMacroTest, OkInTheSettingsKeepsTheNetShownInItsOwnFile) {
+    showNetBWithUnsavedState();
+    settings.FormShow();
+    settings.ListBox1Click(1);
+    settings.fields().handle = "NEWHANDLE";
+    ASSERT_TRUE(settings.Button9Click());
+    settings.FormClose();
+    EXPECT_EQ(model.NetNo(), "999");
+    EXPECT_EQ(bytes("NETB/NET.MAC"), kNetBSaved);
+
+    model.ListBox1Click(1);
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::NEWMESSAGE, Step::MIDOKU}));
+    EXPECT_EQ(model.unread(), (UnreadDate{126, 4, 5, 6, 7}));
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#5"});
+}
+
+TEST_F(SettingsAndMacroTest, ANetMovedOrDeletedByOkIsSavedWhereItWasLoadedFrom) {
+    // Deleting the net before it: net B becomes net 0, net C net 1.
+    showNetBWithUnsavedState();
+    settings.FormShow();
+    settings.ListBox1Click(0);
+    settings.deleteNet();
+    ASSERT_TRUE(settings.Button9Click());
+    EXPECT_EQ(bytes("NETB/NET.MAC"), kNetBSaved);
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMBOARD\r\n");
+    EXPECT_EQ(bytes("NETC/NET.MAC"), "SETKTBBS\r\nDIAL{2}\r\nLOGIN\r\nQUIT\r\n");
+    EXPECT_EQ(bytes("NET.MAC"), kTemplate);
+    model.ListBox1Click(0);
+    EXPECT_EQ(model.reserve().lines(), base::Lines{"MDOWN :PC#5"});
+    EXPECT_EQ(ticked(), (std::vector<Step>{Step::NEWMESSAGE, Step::MIDOKU}));
+
+    // Deleting the net shown itself: its state still goes to its own folder, nowhere else.
+    model.setChecked(Step::QUIT, true);
+    settings.FormShow();
+    settings.ListBox1Click(0);
+    settings.deleteNet();
+    ASSERT_TRUE(settings.Button9Click());
+    EXPECT_EQ(bytes("NETB/NET.MAC"),
+              "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMIDOKU :26/04/05 06:07:00\r\nNEWMESSAGE\r\n"
+              "MDOWN :PC#5\r\nQUIT\r\n");
+    EXPECT_EQ(bytes("NETC/NET.MAC"), "SETKTBBS\r\nDIAL{2}\r\nLOGIN\r\nQUIT\r\n");
+    EXPECT_EQ(bytes("NET.MAC"), kTemplate);
+    EXPECT_EQ(model.netNames(), std::vector<std::string>{"NET C"});
+}
+
+TEST_F(SettingsAndMacroTest, ClosingTheSettingsWithoutOkLeavesTheNetShownAsItWas) {
+    showNetBWithUnsavedState();
+    settings.FormShow();
+    settings.ListBox1Click(0);
+    settings.deleteNet();
+    settings.FormClose(); // the window's box: the deletion stays in the window
+    EXPECT_EQ(model.NetNo(), "1");
+    EXPECT_TRUE(model.checked(Step::NEWMESSAGE));
+    // Leaving the net later saves it in its own folder under its unchanged number.
+    model.ListBox1Click(2);
+    EXPECT_EQ(bytes("NETB/NET.MAC"), kNetBSaved);
+    EXPECT_EQ(bytes("NETA/NET.MAC"), "SETKTBBS\r\nDIAL{0}\r\nLOGIN\r\nMBOARD\r\n");
+    EXPECT_EQ(bytes("NET.MAC"), kTemplate);
+    EXPECT_EQ(ticked(), std::vector<Step>{Step::QUIT});
 }
 
 TEST_F(MacroModelTest, AppendingForAnotherNetSwitchesThereAndBack) {
