@@ -32,6 +32,21 @@ std::string copyFrom(std::string_view s, int from) {
     return copy(s, from, INT_MAX);
 }
 
+std::string cutBytes(std::string_view s, int n) {
+    if (n <= 0)
+        return {};
+    if (s.size() <= static_cast<size_t>(n))
+        return std::string(s);
+    size_t len = 0;
+    while (len < static_cast<size_t>(n)) {
+        const size_t step = isLeadByte(s[len]) ? 2 : 1;
+        if (len + step > static_cast<size_t>(n))
+            break;
+        len += step;
+    }
+    return std::string(s.substr(0, len));
+}
+
 std::string copyColumns(std::string_view s, int from, int count) {
     std::string out = copy(s, from, count);
     size_t i = 0;

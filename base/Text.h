@@ -29,6 +29,9 @@ std::string copyFrom(std::string_view s, int from);
 // fall on the start of a character.
 std::string copyColumns(std::string_view s, int from, int count);
 
+// At most `n` bytes of s, one less when the cut would split a double-byte character.
+std::string cutBytes(std::string_view s, int n);
+
 // Line tests, byte-exact and case-sensitive.
 bool startsWith(std::string_view line, std::string_view x); // first occurrence at 1
 bool contains(std::string_view line, std::string_view x);

@@ -19,22 +19,6 @@ namespace {
 
 constexpr const char8_t* kCtrlX = u8"CTRL-X で中断します。";
 
-// At most `n` bytes of s, one less when the cut would split a double-byte character.
-std::string cutChars(std::string_view s, int n) {
-    if (n <= 0)
-        return {};
-    if (static_cast<int>(s.size()) <= n)
-        return std::string(s);
-    int len = 0;
-    while (len < n) {
-        int step = base::isLeadByte(s[static_cast<size_t>(len)]) ? 2 : 1;
-        if (len + step > n)
-            break;
-        len += step;
-    }
-    return std::string(s.substr(0, static_cast<size_t>(len)));
-}
-
 // The board or address of a header: between its first ":" and its first "#".
 std::string boardOf(const std::string& h) {
     const int colon = base::pos(":", h);
@@ -43,7 +27,7 @@ std::string boardOf(const std::string& h) {
 
 // What follows the first "#", at most n bytes.
 std::string afterHash(const std::string& h, int n) {
-    return cutChars(base::copyFrom(h, base::pos("#", h) + 1), n);
+    return base::cutBytes(base::copyFrom(h, base::pos("#", h) + 1), n);
 }
 
 // An upload's title (between "#" and the first "|") and path (after that "|"). The "|" is
@@ -56,7 +40,7 @@ std::string uploadTitle(const std::string& h) {
 std::string uploadPath(const std::string& h) {
     const std::string rest = base::copyFrom(h, base::pos("#", h) + 1);
     const int bar = base::findDelimiter(rest, '|');
-    return bar ? cutChars(base::copyFrom(rest, bar + 1), 128) : std::string();
+    return bar ? base::cutBytes(base::copyFrom(rest, bar + 1), 128) : std::string();
 }
 
 // The file name of a stored path: what follows its last "\", "/" or ":" (paths written
@@ -289,7 +273,7 @@ void VazevModel::upfileRule(const std::string& S, const std::string& L) {
         currentTransfer_ = S;
         uploadSent_ = true;
         const std::string board = boardOf(S);
-        sendCommand("F;" + board + ";MU;" + cutChars(fileNameOf(uploadPath(S)), 12) + "\r");
+        sendCommand("F;" + board + ";MU;" + base::cutBytes(fileNameOf(uploadPath(S)), 12) + "\r");
         stay("UPFILE2");
         setStatus(sj(u8"バイナリファイル転送：ﾒｯｾｰｼﾞ送信中") + board + uploadTitle(S));
         return;

@@ -104,14 +104,7 @@ TimerEntry parseTimerLine(std::string_view line) {
 }
 
 std::string fitField(std::string_view text, int bytes) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        const size_t len = base::isLeadByte(text[i]) && i + 1 < text.size() ? 2 : 1;
-        if (out.size() + len > static_cast<size_t>(bytes))
-            break;
-        out.append(text.substr(i, len));
-        i += len;
-    }
+    std::string out = base::cutBytes(text, bytes);
     out.append(static_cast<size_t>(bytes) - out.size(), ' ');
     return out;
 }

@@ -87,21 +87,6 @@ std::string numberedName(std::string_view name, int n) {
     return cutBytes(stem, room) + tag + std::string(ext);
 }
 
-std::string cutBytes(std::string_view s, int n) {
-    if (n <= 0)
-        return {};
-    if (static_cast<int>(s.size()) <= n)
-        return std::string(s);
-    int len = 0;
-    while (len < n) {
-        const int step = base::isLeadByte(s[static_cast<size_t>(len)]) ? 2 : 1;
-        if (len + step > n)
-            break;
-        len += step;
-    }
-    return std::string(s.substr(0, static_cast<size_t>(len)));
-}
-
 std::string uploadHeader(std::string_view fileName, std::int64_t size) {
     char number[32];
     std::snprintf(number, sizeof number, "%lld", static_cast<long long>(size));

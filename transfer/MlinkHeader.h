@@ -4,6 +4,8 @@
 // before it becomes a file it is reduced to a plain name that can only land inside the
 // download folder. The terminal announces an upload with at most 12 bytes of the file's
 // name and a fixed stamp.
+#include "base/Text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,8 +38,7 @@ std::string safeDownloadName(std::string_view hostName);
 // shortened, by whole characters, so that the result keeps within kMaxNameBytes.
 std::string numberedName(std::string_view name, int n);
 
-// At most `n` bytes of s, never splitting a double-byte character.
-std::string cutBytes(std::string_view s, int n);
+using base::cutBytes;
 
 // The header the terminal sends for an upload of `fileName` with `size` bytes, CR included;
 // a control byte in the name is sent as "_".

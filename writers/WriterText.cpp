@@ -8,21 +8,6 @@ namespace writers {
 
 using base::sj;
 
-std::string cutBytes(std::string_view s, int n) {
-    if (n <= 0)
-        return {};
-    if (static_cast<int>(s.size()) <= n)
-        return std::string(s);
-    size_t len = 0;
-    while (len < static_cast<size_t>(n)) {
-        const size_t step = base::isLeadByte(s[len]) ? 2 : 1;
-        if (len + step > static_cast<size_t>(n))
-            break;
-        len += step;
-    }
-    return std::string(s.substr(0, len));
-}
-
 std::string beforeFirstSpace(std::string_view s) {
     const size_t blank = s.find(' ');
     return std::string(blank == std::string_view::npos ? s : s.substr(0, blank));

@@ -5,6 +5,7 @@
 // Shift-JIS; every length is in bytes, as the auto-pilot counts them, and no cut ever
 // splits a double-byte character.
 #include "base/LineFile.h"
+#include "base/Text.h"
 
 #include <optional>
 #include <string>
@@ -12,8 +13,7 @@
 
 namespace writers {
 
-// At most `n` bytes of s, one less when the cut would split a double-byte character.
-std::string cutBytes(std::string_view s, int n);
+using base::cutBytes;
 // s up to (not including) its first blank; all of s when it holds none.
 std::string beforeFirstSpace(std::string_view s);
 // s from the byte after its first blank; "" when it holds none.

@@ -5,7 +5,7 @@
 
 using namespace base;
 
-TEST(Text, PosAndCopyBehaveLikeTheOriginalPlatform) {
+TEST(Text, PosAndCopyCountFromOneAndNeverFail) {
     EXPECT_EQ(pos("b", "abcb"), 2);
     EXPECT_EQ(pos("x", "abc"), 0);
     EXPECT_EQ(pos("", "abc"), 0);
@@ -19,6 +19,19 @@ TEST(Text, PosAndCopyBehaveLikeTheOriginalPlatform) {
     EXPECT_EQ(copy("abcdef", -5, 2), "ab");
     EXPECT_EQ(copy("abcdef", 2, -1), "");
     EXPECT_EQ(copyFrom("abcdef", 4), "def");
+}
+
+// A field of at most n bytes (a command, a file name, a title): whole characters only.
+TEST(Text, ByteCutsNeverSplitADoubleByteCharacter) {
+    EXPECT_EQ(cutBytes(sj(u8"あいう"), 5), sj(u8"あい"));
+    EXPECT_EQ(cutBytes(sj(u8"aあい"), 4), sj(u8"aあ"));
+    EXPECT_EQ(cutBytes(sj(u8"aあい"), 2), "a");
+    EXPECT_EQ(cutBytes("abc", 10), "abc");
+    EXPECT_EQ(cutBytes("abc", 0), "");
+    EXPECT_EQ(cutBytes("abc", -3), "");
+    // A half-width katakana is one byte; a lone lead byte at the very end is kept.
+    EXPECT_EQ(cutBytes("\xB1\xB2\xB3", 2), "\xB1\xB2");
+    EXPECT_EQ(cutBytes("ab\x82", 3), "ab\x82");
 }
 
 // A fixed-width field of a list or screen line: whole characters only, a blank standing

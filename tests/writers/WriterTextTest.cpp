@@ -16,11 +16,7 @@ TEST(WriterText, BodyLinesNeverHoldALineBreak) {
     EXPECT_EQ(splitInnerBreaks({"end\n"}), (base::Lines{"end", ""}));
 }
 
-TEST(WriterText, ByteCutsNeverSplitADoubleByteCharacter) {
-    EXPECT_EQ(cutBytes(sj(u8"あいう"), 5), sj(u8"あい"));
-    EXPECT_EQ(cutBytes(sj(u8"aあい"), 4), sj(u8"aあ"));
-    EXPECT_EQ(cutBytes("abc", 10), "abc");
-    EXPECT_EQ(cutBytes("abc", 0), "");
+TEST(WriterText, TheAddresseeSplitsAtItsFirstBlank) {
     EXPECT_EQ(beforeFirstSpace("ABCD0123  Taro"), "ABCD0123");
     EXPECT_EQ(beforeFirstSpace("ABCD0123"), "ABCD0123");
     EXPECT_EQ(afterFirstSpace("ABCD0123"), "");
