@@ -16,10 +16,40 @@
 #include "tests/macro/RecordingMacroHost.h"
 #include "tests/support/TempDir.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace e2e_test {
+
+// The demo fixture with a file of `size` bytes as file 9 of file board 1.
+inline std::string fixtureWithFile(const testing_support::TempDir& dir, size_t size) {
+    const std::string fixture = dir.file("fixture");
+    std::filesystem::copy(std::string(TARNO_SOURCE_DIR) + "/data/demo", fixture,
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(fixture + "/MAIL.TXT");
+    base::Lines files = base::readLines(fixture + "/FB01.TXT");
+    files.insert(files.end(),
+                 {"", "*FILE 9", "Name: BIG.BIN", "From: SYSOP", "Date: 2026/12/07 10:00:00",
+                  "Comment: test", "Size: " + std::to_string(size), "", "big"});
+    base::replaceLines(fixture + "/FB01.TXT", files);
+    return fixture;
+}
+
+// `size` bytes of a pattern that holds every byte value and repeats only after 256 KiB.
+inline std::string patternBytes(size_t size) {
+    std::string out(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        out[i] = static_cast<char>((i * 151 + (i >> 10)) & 0xFF);
+    return out;
+}
+
+// tarno-hostsim serving one call of `fixture` on a new pseudo-terminal at `ptyPath`.
+inline std::vector<std::string> hostsimOnPty(const std::string& fixture,
+                                             const std::string& ptyPath) {
+    return {TARNO_HOSTSIM_PATH, "--once", "--fixture", fixture, "--dial-delay", "200",
+            "--guard",          "300",    "--pty",     ptyPath};
+}
 
 struct Statuses : engine::TerminalView {
     std::vector<std::string> seen;

@@ -19,35 +19,17 @@ namespace {
 
 using base::sj;
 
-// The demo fixture with a file of `size` bytes as file 9 of file board 1.
-std::string fixtureWithFile(const testing_support::TempDir& dir, size_t size) {
-    const std::string fixture = dir.file("fixture");
-    std::filesystem::copy(std::string(TARNO_SOURCE_DIR) + "/data/demo", fixture,
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::remove(fixture + "/MAIL.TXT");
-    base::Lines files = base::readLines(fixture + "/FB01.TXT");
-    files.insert(files.end(),
-                 {"", "*FILE 9", "Name: BIG.BIN", "From: SYSOP", "Date: 2026/12/07 10:00:00",
-                  "Comment: test", "Size: " + std::to_string(size), "", "big"});
-    base::replaceLines(fixture + "/FB01.TXT", files);
-    return fixture;
-}
-
 TEST(SlowLine, AWholeRunThroughA512ByteASecondLineMovesBothFilesByteExact) {
     // The full 100,000-byte upload takes over three minutes at this rate.
     const bool full = std::getenv("TARNO_LONG_TESTS") != nullptr;
     const size_t upSize = full ? 100000 : 6000;
     constexpr size_t kDownSize = 20000;
     testing_support::TempDir dir;
-    const std::string fixture = fixtureWithFile(dir, kDownSize);
-    std::string upload(upSize, '\0');
-    for (size_t i = 0; i < upSize; ++i)
-        upload[i] = static_cast<char>((i * 151 + (i >> 10)) & 0xFF);
+    const std::string fixture = e2e_test::fixtureWithFile(dir, kDownSize);
+    const std::string upload = e2e_test::patternBytes(upSize);
     base::replaceFile(dir.file("UP.BIN"), upload);
 
-    testing_support::Process hostsim({TARNO_HOSTSIM_PATH, "--once", "--fixture", fixture,
-                                      "--dial-delay", "200", "--guard", "300", "--pty",
-                                      dir.file("modem")});
+    testing_support::Process hostsim(e2e_test::hostsimOnPty(fixture, dir.file("modem")));
     ASSERT_TRUE(hostsim.started());
     ASSERT_TRUE(hostsim.readErr("tarno-hostsim: pty ", 10000)) << hostsim.err;
     auto relay = testing_support::Relay::slowPty(dir.file("modem"), 512);

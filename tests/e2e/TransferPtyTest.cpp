@@ -20,24 +20,11 @@ TEST(TransferOverPty, OneMebibyteEachWayArrivesByteExact) {
         GTEST_SKIP() << "set TARNO_LONG_TESTS=1 to run the 3.5-minute transfer";
     constexpr size_t kSize = 1u << 20;
     testing_support::TempDir dir;
-    const std::string fixture = dir.file("fixture");
-    std::filesystem::copy(std::string(TARNO_SOURCE_DIR) + "/data/demo", fixture,
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::remove(fixture + "/MAIL.TXT");
-    base::Lines files = base::readLines(fixture + "/FB01.TXT");
-    files.insert(files.end(),
-                 {"", "*FILE 9", "Name: BIG.BIN", "From: SYSOP", "Date: 2026/12/07 10:00:00",
-                  "Comment: 1 MiB", "Size: 1048576", "", "big"});
-    base::replaceLines(fixture + "/FB01.TXT", files);
-
-    std::string upload(kSize, '\0');
-    for (size_t i = 0; i < kSize; ++i)
-        upload[i] = static_cast<char>((i * 151 + (i >> 10)) & 0xFF);
+    const std::string fixture = e2e_test::fixtureWithFile(dir, kSize);
+    const std::string upload = e2e_test::patternBytes(kSize);
     base::replaceFile(dir.file("UP.BIN"), upload);
 
-    testing_support::Process hostsim({TARNO_HOSTSIM_PATH, "--once", "--fixture", fixture,
-                                      "--dial-delay", "200", "--guard", "300", "--pty",
-                                      dir.file("modem")});
+    testing_support::Process hostsim(e2e_test::hostsimOnPty(fixture, dir.file("modem")));
     ASSERT_TRUE(hostsim.started());
     ASSERT_TRUE(hostsim.readErr("tarno-hostsim: pty ", 10000)) << hostsim.err;
     // The upload becomes file 10 of the board, which the last item fetches back.

@@ -67,8 +67,8 @@ TEST(KillYoyaku, FindsAnItemAnywhereInALongListAndReportsAMiss) {
 
 TEST(KillYoyaku, ABodyLineThatReadsLikeAHeaderIsNeverTakenForOne) {
     EngineHarness h;
-    h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", "NEWW :1#a", "MDOWN :1#3", "//", "MDOWN :1#3",
-                "QUIT"});
+    h.setMacro(
+        {"SETKTBBS", "DIAL{0}", "LOGIN", "NEWW :1#a", "MDOWN :1#3", "//", "MDOWN :1#3", "QUIT"});
     h.start();
     h.model.KillYoyaku("MDOWN :1#3");
     const macro::ReserveList& list = h.macro.reserve();
@@ -87,14 +87,7 @@ TEST(Midoku, TheUnreadDateIsUsedOnce) {
         h.setMacro({"SETKTBBS", "DIAL{0}", "LOGIN", std::string("MIDOKU :") + date, "QUIT"});
         h.start();
         EXPECT_TRUE(h.macro.checked(macro::Step::MIDOKU));
-        h.receive("ATZ\r\r\nOK\r\n");
-        h.ticks(2);
-        h.receive("CONNECT\r\nUser ID  =");
-        h.ticks(3);
-        h.receive("x\r\nPassword =");
-        h.ticks(3);
-        h.receive("\r\nMAIN (残り59分)>");
-        h.ticks(4);
+        h.reachMainPrompt();
         EXPECT_FALSE(h.macro.checked(macro::Step::MIDOKU));
         EXPECT_NE(h.port.sent.find(std::string("i;r\r") + date + "\r0\r"), std::string::npos)
             << h.port.sent;

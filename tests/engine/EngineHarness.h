@@ -82,6 +82,26 @@ inline base::Lines netRecord() {
             base::sj(u8"たーの"),       "KTBBS", "96/08/10 12:00:00", ""};
 }
 
+// A transfer that records what the terminal hands it.
+struct RecordingTransfer : engine::Transfer {
+    engine::VazevModel* model = nullptr;
+    std::string downloaded;
+    std::vector<size_t> uploadNotifications;
+    int ringNotes = 0, overruns = 0;
+    bool shown = false;
+    void startDownload() override {}
+    void startUpload(const std::string&) override {}
+    bool visible() const override { return shown; }
+    void abort() override {}
+    void downloadData(const char* d, size_t n) override { downloaded.append(d, n); }
+    void uploadReceive(size_t n) override { uploadNotifications.push_back(n); }
+    void ringData() override { ++ringNotes; }
+    void ringOverrun() override {
+        ++overruns;
+        model->setReceiveMode(0);
+    }
+};
+
 struct EngineHarness {
     testing_support::TempDir dir;
     base::VirtualLoop loop;
@@ -115,6 +135,30 @@ struct EngineHarness {
         macro.ListBox1Click(0);
         macro.Convert();
         model.AutoLoginClick();
+    }
+    // A run on a direct line (no modem, no log-in) of these commands, two ticks in.
+    void startDirect(const base::Lines& commands) {
+        nets.setField(0, shell::kTelNo, "999");
+        modems[0].initCommand.clear();
+        setMacro(commands);
+        start();
+        ticks(2);
+    }
+    // Starts the run and goes up to the main prompt after the log-in, on a modem line.
+    void logIn() {
+        start();
+        reachMainPrompt();
+    }
+    // The same for a run already started.
+    void reachMainPrompt() {
+        receive("ATZ\r\r\nOK\r\n");
+        ticks(2);
+        receive("CONNECT\r\nUser ID  =");
+        ticks(3);
+        receive("x\r\nPassword =");
+        ticks(3);
+        receive(base::sj(u8"\r\nMAIN (残り59分)>"));
+        ticks(4);
     }
     void receive(const std::string& sjis) { model.Comm1CommReceive(sjis); }
     void ticks(int n) { loop.advance(static_cast<std::int64_t>(n) * engine::VazevModel::kTickMs); }

@@ -11,6 +11,7 @@ using engine::ScreenColours;
 using engine::TextAttr;
 using engine::VazevModel;
 using engine_test::EngineHarness;
+using engine_test::RecordingTransfer;
 
 namespace {
 
@@ -96,24 +97,12 @@ TEST(ColouredText, EscapeBytesAloneAreNoSignOfLife) {
 
 TEST(ColouredText, ATransferStartedAtACrGetsTheFollowingBytesUnfiltered) {
     EngineHarness h;
-    struct Starting : engine::Transfer {
-        VazevModel* model = nullptr;
+    struct Starting : RecordingTransfer {
         void startDownload() override { model->setReceiveMode(1); }
-        void startUpload(const std::string&) override {}
-        bool visible() const override { return false; }
-        void abort() override {}
-        void downloadData(const char*, size_t) override {}
-        void uploadReceive(size_t) override {}
-        void ringData() override {}
-        void ringOverrun() override {}
     } transfer;
     transfer.model = &h.model;
     h.model.setTransfer(&transfer);
-    h.nets.setField(0, shell::kTelNo, "999");
-    h.modems[0].initCommand.clear();
-    h.setMacro({"SETKTBBS", "DIAL{0}", "FDOWN :3#12", "QUIT"});
-    h.start();
-    h.ticks(2);
+    h.startDirect({"SETKTBBS", "DIAL{0}", "FDOWN :3#12", "QUIT"});
     h.receive(E + "[32mMAIN>" + E + "[0m");
     h.ticks(3);
     EXPECT_EQ(h.takeSent(), "\r\nF;3;MD12;Y;0\r");

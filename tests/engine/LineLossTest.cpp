@@ -18,19 +18,6 @@ bool logHas(const EngineHarness& h, const std::string& sjis) {
     return false;
 }
 
-// Up to the main prompt after the log-in, on a modem line.
-void logIn(EngineHarness& h) {
-    h.start();
-    h.receive("ATZ\r\r\nOK\r\n");
-    h.ticks(2);
-    h.receive("CONNECT\r\nUser ID  =");
-    h.ticks(3);
-    h.receive("x\r\nPassword =");
-    h.ticks(3);
-    h.receive("\r\nMAIN (残り59分)>");
-    h.ticks(4);
-}
-
 } // namespace
 
 TEST(LineLoss, AnOpenFailureSaysWhichDeviceAndWhy) {
@@ -80,7 +67,7 @@ TEST(LineLoss, AConnectionThatNeverCameIsAnOpenFailure) {
 
 TEST(LineLoss, NoCarrierAfterTheLogOutEndsTheRunLikeACarrierDrop) {
     EngineHarness h;
-    logIn(h);
+    h.logIn();
     ASSERT_NE(h.port.sent.find("Q\r\r"), std::string::npos);
     ASSERT_TRUE(h.model.running());
     // A serial server keeps carrier detect up: only the modem's words tell of the hang-up.

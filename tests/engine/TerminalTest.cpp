@@ -5,27 +5,9 @@
 
 using engine::VazevModel;
 using engine_test::EngineHarness;
+using engine_test::RecordingTransfer;
 
 namespace {
-
-struct RecordingTransfer : engine::Transfer {
-    VazevModel* model = nullptr;
-    std::string downloaded;
-    std::vector<size_t> uploadNotifications;
-    int ringNotes = 0, overruns = 0;
-    bool shown = false;
-    void startDownload() override {}
-    void startUpload(const std::string&) override {}
-    bool visible() const override { return shown; }
-    void abort() override {}
-    void downloadData(const char* d, size_t n) override { downloaded.append(d, n); }
-    void uploadReceive(size_t n) override { uploadNotifications.push_back(n); }
-    void ringData() override { ++ringNotes; }
-    void ringOverrun() override {
-        ++overruns;
-        model->setReceiveMode(0);
-    }
-};
 
 struct Terminal : ::testing::Test {
     EngineHarness h;
@@ -184,11 +166,7 @@ TEST(TerminalModes, ATransferStartedAtACrTakesTheRestOfTheNotification) {
     } transfer;
     transfer.model = &h.model;
     h.model.setTransfer(&transfer);
-    h.nets.setField(0, shell::kTelNo, "999");
-    h.modems[0].initCommand.clear();
-    h.setMacro({"SETKTBBS", "DIAL{0}", "FDOWN :3#12", "QUIT"});
-    h.start();
-    h.ticks(2);
+    h.startDirect({"SETKTBBS", "DIAL{0}", "FDOWN :3#12", "QUIT"});
     // The host is at its menu at once (no log-in): the run goes on from there.
     h.receive("MAIN>");
     h.ticks(3);

@@ -14,31 +14,26 @@ namespace {
 
 using namespace store_test;
 
-const base::Lines kRun = {"SETKTBBS",
-                          "DIAL{0}",
-                          "LOGIN",
-                          "MBOARD",
-                          "FBOARD",
-                          "NEWMESSAGE",
-                          "MIDOKU :26/12/05 00:00:00",
-                          "NEWFILE",
-                          "MEMBOR",
-                          "MLISTDOWN : 01#1",
-                          "FLISTDOWN : 01#1",
-                          "RES :1#2",
-                          sj(u8"はなこさん、こんにちは。"),
-                          ">//",
-                          "//",
-                          "NEWW :2#" + sj(u8"モデムの設定"),
-                          "ATZ",
-                          "//",
-                          "MAIL :TARNO002#" + sj(u8"お元気ですか"),
-                          sj(u8"本文の一行目"),
-                          "//",
-                          "RES :3#1",
-                          sj(u8"書けないボード"),
-                          "//",
-                          "QUIT"};
+// Every fixed step, then a reservation of each kind (one of them refused by the host).
+const base::Lines kRun = [] {
+    base::Lines run = everyReadingStep();
+    const base::Lines reservations = {"RES :1#2",
+                                      sj(u8"はなこさん、こんにちは。"),
+                                      ">//",
+                                      "//",
+                                      "NEWW :2#" + sj(u8"モデムの設定"),
+                                      "ATZ",
+                                      "//",
+                                      "MAIL :TARNO002#" + sj(u8"お元気ですか"),
+                                      sj(u8"本文の一行目"),
+                                      "//",
+                                      "RES :3#1",
+                                      sj(u8"書けないボード"),
+                                      "//",
+                                      "QUIT"};
+    run.insert(run.end(), reservations.begin(), reservations.end());
+    return run;
+}();
 
 // Every file under `root` by its path relative to it, with its bytes.
 std::map<std::string, std::string> filesUnder(const std::string& root) {

@@ -28,6 +28,22 @@ namespace store_test {
 using base::sj;
 
 // Lines from UTF-8 texts, as the capture would hold them.
+// The fixed steps of a run that reads everything, from the dial to the lists, without the
+// log-out.
+inline base::Lines everyReadingStep() {
+    return {"SETKTBBS",
+            "DIAL{0}",
+            "LOGIN",
+            "MBOARD",
+            "FBOARD",
+            "NEWMESSAGE",
+            "MIDOKU :26/12/05 00:00:00",
+            "NEWFILE",
+            "MEMBOR",
+            "MLISTDOWN : 01#1",
+            "FLISTDOWN : 01#1"};
+}
+
 inline base::Lines sjLines(std::initializer_list<const char8_t*> lines) {
     base::Lines out;
     for (const char8_t* l : lines)

@@ -16,18 +16,12 @@ namespace {
 
 using namespace store_test;
 
-const base::Lines kFullRun = {"SETKTBBS",
-                              "DIAL{0}",
-                              "LOGIN",
-                              "MBOARD",
-                              "FBOARD",
-                              "NEWMESSAGE",
-                              "MIDOKU :26/12/05 00:00:00",
-                              "NEWFILE",
-                              "MEMBOR",
-                              "MLISTDOWN : 01#1",
-                              "FLISTDOWN : 01#1",
-                              "QUIT"};
+// Every fixed step of a run, read through once.
+const base::Lines kFullRun = [] {
+    base::Lines run = everyReadingStep();
+    run.push_back("QUIT");
+    return run;
+}();
 
 // What a message file must hold after the import: the host's blocks of the articles the
 // run read as new, in ascending order of number.
